@@ -1,0 +1,1 @@
+#include "Bitmap24.h"

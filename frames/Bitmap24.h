@@ -1,0 +1,128 @@
+#pragma once
+// Bitmap24: the pipeline's device-independent bitmap, over a QImage.
+//
+// The norm is 24 bits per pixel, 3 bytes per pixel in blue, green, red order.
+// Other pixel formats exist because still-image decoding hands over 1-, 4-, 8-,
+// 15-, 16- and 32-bit pictures; code that reads pixels through ScanLine works on
+// 24-bit bitmaps. Row 0 is the top row. A buffer whose first row is the
+// picture's bottom row is placed with CopyBottomUp, which lands it right side up.
+//
+// Threads: a Bitmap24 and its canvas belong to one thread at a time (the user
+// interface thread in the program).
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kamsel::frames {
+
+enum class PixelFormat { Bits1, Bits4, Bits8, Bits15, Bits16, Bits24, Bits32 };
+
+// Bits per pixel of a format (1, 4, 8, 15, 16, 24 or 32).
+int BitsPerPixel(PixelFormat format);
+
+class Bitmap24;
+
+enum class BrushStyle { Clear, Solid };
+enum class RasterOp { Copy, Or }; // Or: destination = destination | source, per byte
+
+// Drawing on a bitmap. Text, lines and ellipses use the canvas's font, pen and
+// brush; a solid brush also fills the background of text and the inside of
+// ellipses. The canvas belongs to its bitmap and stays valid while the bitmap
+// lives, across changes of size and format.
+class Canvas {
+  public:
+    explicit Canvas(Bitmap24& owner) : owner_(owner) {}
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    // Draws source with its top-left corner at (x, y), clipped to this bitmap.
+    void Draw(int x, int y, const Bitmap24& source, RasterOp op = RasterOp::Copy);
+    void TextOut(int x, int y, const QString& text);
+    int TextHeight(const QString& text) const;
+    int TextWidth(const QString& text) const;
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y); // from the pen position to (x, y), which becomes the pen position
+    // The ellipse inscribed in the rectangle from (x1, y1) to (x2, y2), right and bottom exclusive.
+    void Ellipse(int x1, int y1, int x2, int y2);
+    void FillRect(int x1, int y1, int x2, int y2); // with the brush colour; right and bottom exclusive
+
+    QFont& Font() { return font_; }
+    // Font height in pixels, as a toolkit font height: the cell height of the text.
+    void SetFontHeight(int pixels);
+    QColor& FontColor() { return fontColor_; }
+    QColor& PenColor() { return penColor_; }
+    int& PenWidth() { return penWidth_; }
+    QColor& BrushColor() { return brushColor_; }
+    BrushStyle& Brush() { return brushStyle_; }
+
+    // A lock another user can test and skip: TryLock fails while it is held.
+    bool TryLock();
+    void Unlock();
+    bool Locked() const { return locked_; }
+
+  private:
+    Bitmap24& owner_;
+    QFont font_;
+    QColor fontColor_{Qt::black};
+    QColor penColor_{Qt::black};
+    int penWidth_ = 1;
+    QColor brushColor_{Qt::white};
+    BrushStyle brushStyle_ = BrushStyle::Solid;
+    int penX_ = 0;
+    int penY_ = 0;
+    bool locked_ = false;
+};
+
+class Bitmap24 {
+  public:
+    Bitmap24();
+    Bitmap24(int width, int height, PixelFormat format = PixelFormat::Bits24);
+    Bitmap24(const Bitmap24&) = delete;
+    Bitmap24& operator=(const Bitmap24&) = delete;
+    ~Bitmap24();
+
+    int Width() const;
+    int Height() const;
+    PixelFormat Format() const { return format_; }
+
+    // Changing the size keeps the overlapping top-left part of the picture; new
+    // pixels are black. Changing the format converts the pixels.
+    void SetSize(int width, int height);
+    void SetFormat(PixelFormat format);
+
+    // Row `row` (0 = top), Width() pixels in the bitmap's format; for 24 bits,
+    // blue, green, red per pixel. Valid until the size or format changes.
+    std::uint8_t* ScanLine(int row);
+    const std::uint8_t* ScanLine(int row) const;
+    int BytesPerLine() const;
+
+    // Takes over size, pixel format, colour table and pixels of source.
+    void Assign(const Bitmap24& source);
+
+    // Copies rows of Width() * 3 bytes into a 24-bit bitmap, the first row of
+    // data becoming the bottom row. data must hold Height() * Width() * 3 bytes.
+    void CopyBottomUp(const std::uint8_t* data);
+
+    // Colour table of 1-, 4- and 8-bit bitmaps: entries as 0x00RRGGBB.
+    void SetColorTable(const std::vector<std::uint32_t>& entries);
+    std::vector<std::uint32_t> ColorTable() const;
+
+    Canvas& GetCanvas() { return *canvas_; }
+
+    // The picture as a toolkit image (for painting a widget and saving files).
+    const QImage& Image() const { return image_; }
+    QImage& Image() { return image_; }
+
+  private:
+    QImage image_;
+    PixelFormat format_ = PixelFormat::Bits24;
+    std::unique_ptr<Canvas> canvas_;
+};
+
+} // namespace kamsel::frames
