@@ -60,11 +60,15 @@ void TVideoImage::I420ToBitmap(const std::uint8_t* Buffer) {
     const bool uFirst = VideoFourCC != kYV12;
     const std::uint8_t* uPlane = uFirst ? first : second;
     const std::uint8_t* vPlane = uFirst ? second : first;
-    const std::uint8_t* luma = Buffer;
-    for (int r = 0; r < h; ++r) {
+    // Scan lines 2k and 2k + 1 share chroma row k; the luma is one continuous run.
+    const std::size_t lumaRow = 2 * std::size_t(pairs);
+    for (int r = 0; r < h; r += 2) {
         const std::size_t chromaRow = std::size_t(r / 2) * std::size_t(pairs);
-        converter.PlanarRow(luma, uPlane + chromaRow, vPlane + chromaRow, pairs, FrameBitmap.ScanLine(r));
-        luma += 2 * std::size_t(pairs);
+        const bool two = r + 1 < h;
+        converter.PlanarRows(Buffer + std::size_t(r) * lumaRow,
+                             two ? Buffer + std::size_t(r + 1) * lumaRow : nullptr, uPlane + chromaRow,
+                             vPlane + chromaRow, pairs, FrameBitmap.ScanLine(r),
+                             two ? FrameBitmap.ScanLine(r + 1) : nullptr);
     }
 }
 
