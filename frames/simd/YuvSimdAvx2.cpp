@@ -109,18 +109,20 @@ int PackedRowAvx2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) {
     for (; p + 16 <= pairs; p += 16) {
         const __m256i p0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(yuyv + 4 * p)); // pixels 0-15
         const __m256i p1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(yuyv + 4 * p + 32)); // 16-31
-        const __m256i y0 = _mm256_and_si256(p0, lowByte);
-        const __m256i y1 = _mm256_and_si256(p1, lowByte);
+        // Per 128-bit lane the luma of p0 is pixels 0-7 | 8-15 and of p1 16-23 | 24-31;
+        // packs gives chroma pairs 0-3, 8-11 | 4-7, 12-15, whose unpacklo and unpackhi
+        // cover exactly those pixels. The results come out as pixels 0-7, 16-23 |
+        // 8-15, 24-31 and are put in order with one permute each.
         const __m256i uv0 = _mm256_srli_epi16(p0, 8);
         const __m256i uv1 = _mm256_srli_epi16(p1, 8);
-        // packs works per lane: pairs 0-3, 8-11 | 4-7, 12-15; reorder the quarters.
-        const __m256i uu = _mm256_permute4x64_epi64(
-            _mm256_packs_epi32(_mm256_and_si256(uv0, lowWord), _mm256_and_si256(uv1, lowWord)), 0xD8);
-        const __m256i vv = _mm256_permute4x64_epi64(
-            _mm256_packs_epi32(_mm256_srli_epi32(uv0, 16), _mm256_srli_epi32(uv1, 16)), 0xD8);
+        const __m256i uu = _mm256_packs_epi32(_mm256_and_si256(uv0, lowWord), _mm256_and_si256(uv1, lowWord));
+        const __m256i vv = _mm256_packs_epi32(_mm256_srli_epi32(uv0, 16), _mm256_srli_epi32(uv1, 16));
         __m256i b, g, r;
-        Core::Pixels(_mm256_permute2x128_si256(y0, y1, 0x20), _mm256_permute2x128_si256(y0, y1, 0x31),
-                     Core::ChromaOf(uu, vv), b, g, r);
+        Core::Pixels(_mm256_and_si256(p0, lowByte), _mm256_and_si256(p1, lowByte), Core::ChromaOf(uu, vv), b,
+                     g, r);
+        b = _mm256_permute4x64_epi64(b, 0xD8);
+        g = _mm256_permute4x64_epi64(g, 0xD8);
+        r = _mm256_permute4x64_epi64(r, 0xD8);
         Store(b, g, r, out + 6 * p, masks);
     }
     return p;
