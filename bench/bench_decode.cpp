@@ -7,6 +7,7 @@
 // libyuv is not bit-exact with our tables; it only sets the pace.
 
 #include "frames/TVideoImage.h"
+#include "frames/YuvConverter.h"
 
 #include <QGuiApplication>
 
@@ -84,6 +85,41 @@ void Unpack(benchmark::State& state, Size s, std::uint32_t code, const std::vect
     }
     if (!image.FrameDecoded)
         state.SkipWithError("frame not decoded");
+}
+
+// The conversion alone with a chosen kernel, to show what each one gives.
+void Kernel(benchmark::State& state, Size s, bool planar, kamsel::frames::YuvKernel kernel,
+            const std::vector<std::uint8_t>& sample) {
+    using namespace kamsel::frames;
+    TVideoImage tables;
+    tables.InitYUVTables();
+    const YuvConverter converter({tables.TableY.data(), tables.TableUG.data(), tables.TableUB.data(),
+                                  tables.TableVR.data(), tables.TableVG.data(),
+                                  tables.ClipTable.data() + TVideoImage::kClipZero},
+                                 kernel);
+    if (converter.Kernel() != kernel) {
+        state.SkipWithError("kernel not available");
+        return;
+    }
+    const std::size_t stride = std::size_t(s.width) * 3;
+    std::vector<std::uint8_t> out(stride * std::size_t(s.height));
+    const int pairs = s.width / 2;
+    const std::uint8_t* u = sample.data() + std::size_t(s.width) * s.height;
+    const std::uint8_t* v = u + std::size_t(s.width) * s.height / 4;
+    for (auto _ : state) {
+        for (int r = 0; r < s.height; r += planar ? 2 : 1) {
+            if (planar)
+                converter.PlanarRows(sample.data() + std::size_t(r) * s.width,
+                                     sample.data() + std::size_t(r + 1) * s.width,
+                                     u + std::size_t(r / 2) * pairs, v + std::size_t(r / 2) * pairs, pairs,
+                                     out.data() + r * stride, out.data() + (r + 1) * stride);
+            else
+                converter.PackedRow(sample.data() + std::size_t(r) * s.width * 2, pairs,
+                                    out.data() + r * stride);
+        }
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
 }
 
 void LibyuvYuy2(benchmark::State& state, Size s, const std::vector<std::uint8_t>& sample) {
@@ -171,6 +207,14 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("YUY2/" + n + "/kamsel").c_str(), Unpack, s, FourCC('Y', 'U', 'Y', '2'),
                                      std::cref(in.yuy2));
         benchmark::RegisterBenchmark(("YUY2/" + n + "/anchor").c_str(), LibyuvYuy2, s, std::cref(in.yuy2));
+        for (auto [kernel, name] : {std::pair{kamsel::frames::YuvKernel::Scalar, "scalar"},
+                                    std::pair{kamsel::frames::YuvKernel::Sse2, "sse2"},
+                                    std::pair{kamsel::frames::YuvKernel::Avx2, "avx2"}}) {
+            benchmark::RegisterBenchmark(("YUY2/" + n + "/kernel-" + name).c_str(), Kernel, s, false, kernel,
+                                         std::cref(in.yuy2));
+            benchmark::RegisterBenchmark(("I420/" + n + "/kernel-" + name).c_str(), Kernel, s, true, kernel,
+                                         std::cref(in.i420));
+        }
         benchmark::RegisterBenchmark(("I420/" + n + "/kamsel").c_str(), Unpack, s, FourCC('I', '4', '2', '0'),
                                      std::cref(in.i420));
         benchmark::RegisterBenchmark(("I420/" + n + "/anchor").c_str(), LibyuvI420, s, std::cref(in.i420));
@@ -199,6 +243,21 @@ int main(int argc, char** argv) {
                         hasAnchor ? std::to_string(anchor->second / 1000.0).substr(0, 8).c_str() : "-",
                         hasAnchor ? std::to_string(ours->second / anchor->second).substr(0, 5).c_str() : "-",
                         ours->second / floor->second);
+        }
+    std::printf("\nConversion alone by kernel (x libyuv):\n");
+    for (const char* format : {"YUY2", "I420"})
+        for (Size s : kSizes) {
+            const std::string n = SizeName(s);
+            const auto anchor = reporter.times.find(std::string(format) + "/" + n + "/anchor");
+            if (anchor == reporter.times.end())
+                continue;
+            std::printf("%-6s %-10s", format, n.c_str());
+            for (const char* kernel : {"scalar", "sse2", "avx2"}) {
+                const auto t = reporter.times.find(std::string(format) + "/" + n + "/kernel-" + kernel);
+                if (t != reporter.times.end())
+                    std::printf("  %s %6.2f", kernel, t->second / anchor->second);
+            }
+            std::printf("\n");
         }
     benchmark::Shutdown();
     return 0;
