@@ -111,7 +111,7 @@ media::DeviceStatus V4l2Controls::Range(media::ImageControl control, media::Imag
         return status;
     range.min = query.minimum;
     range.max = query.maximum;
-    range.step = query.step;
+    range.step = query.step > 0 ? query.step : 1; // a zero step would stall any slider built on it
     range.defaultValue = query.default_value;
     range.capsFlags = media::kControlFlagsManual;
     if (ids->automatic != 0 && Exists(ids->automatic))

@@ -5,7 +5,10 @@
 // the stream's own thread (see V4l2Stream). Frames reach the sink uncopied,
 // straight from the driver's mapped buffer (capacity: the buffer's length;
 // bytesUsed: the driver's bytesused), except BGR24 frames, which are copied
-// once, rows reversed, since RGB24 samples run bottom-up.
+// once, rows reversed, since RGB24 samples run bottom-up. The sink must not
+// call back into the device (StopStreaming would wait for its own thread).
+// An unplugged camera ends its stream through FrameSink::OnStreamEnded; the
+// device then answers every call with an error, and StopStreaming still works.
 
 #include "UniqueFd.h"
 #include "V4l2Io.h"
