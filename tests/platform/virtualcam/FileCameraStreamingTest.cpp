@@ -22,9 +22,9 @@ TEST(FileCameraStreaming, Y4mPlaysInALoop) {
         dir.Write("clip.y4m", test::Y4mFile("YUV4MPEG2 W4 H2 F100:1 C420jpeg",
                                             {test::Planes420(4, 2, 10, 1, 2), test::Planes420(4, 2, 20, 1, 2),
                                              test::Planes420(4, 2, 30, 1, 2)}));
+    FrameCollector sink; // outlives the stream
     FileCamera camera("Clip", path, Source::Y4mFile);
     ASSERT_TRUE(camera.Open().Ok());
-    FrameCollector sink;
     ASSERT_TRUE(camera.StartStreaming(sink).Ok());
     const bool arrived = sink.WaitForFrames(7);
     camera.StopStreaming();
@@ -41,9 +41,9 @@ TEST(FileCameraStreaming, Y4m422PlaysAsYuy2) {
     test::TempDir dir;
     const std::string path = dir.Write(
         "clip.y4m", test::Y4mFile("YUV4MPEG2 W4 H2 F100:1 C422", {test::Planes422(4, 2, 50, 60, 70)}));
+    FrameCollector sink; // outlives the stream
     FileCamera camera("Clip", path, Source::Y4mFile);
     ASSERT_TRUE(camera.Open().Ok());
-    FrameCollector sink;
     ASSERT_TRUE(camera.StartStreaming(sink).Ok());
     ASSERT_TRUE(sink.WaitForFrames(2));
     camera.StopStreaming();
@@ -56,9 +56,9 @@ TEST(FileCameraStreaming, MjpegPlaysInALoopInCameraSizedBuffers) {
     const std::string path = dir.Write("clip.mjpg", test::Concat({test::EncodeSolidJpeg(32, 16, 255, 0, 0),
                                                                   test::EncodeSolidJpeg(32, 16, 0, 255, 0),
                                                                   test::EncodeSolidJpeg(32, 16, 0, 0, 255)}));
+    FrameCollector sink; // outlives the stream
     FileCamera camera("Movie", path, Source::MjpegFile);
     ASSERT_TRUE(camera.Open().Ok());
-    FrameCollector sink;
     ASSERT_TRUE(camera.StartStreaming(sink).Ok());
     const bool arrived = sink.WaitForFrames(4);
     camera.StopStreaming();
@@ -82,11 +82,11 @@ TEST(FileCameraStreaming, FileCutShortWhilePlayingEndsTheStream) {
     const test::Bytes file = test::Y4mFile("YUV4MPEG2 W4 H2 F100:1",
                                            {test::Planes420(4, 2, 1, 2, 3), test::Planes420(4, 2, 4, 5, 6)});
     const std::string path = dir.Write("clip.y4m", file);
+    FrameCollector sink; // outlives the stream
     FileCamera camera("Clip", path, Source::Y4mFile);
     ASSERT_TRUE(camera.Open().Ok());
     // Keep the header and the first frame ("FRAME\n" and 12 bytes each).
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(file.size() - 18)), 0);
-    FrameCollector sink;
     ASSERT_TRUE(camera.StartStreaming(sink).Ok());
     ASSERT_TRUE(sink.WaitForEnd());
     camera.StopStreaming();

@@ -27,7 +27,8 @@ Bytes ReadFrame(MjpegFileReader& reader, std::size_t index) {
 
 Bytes Segment(std::uint8_t marker, const Bytes& payload) {
     const std::size_t length = payload.size() + 2;
-    const Bytes head = {0xFF, marker, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+    const Bytes head = {0xFF, marker, static_cast<std::uint8_t>(length >> 8),
+                        static_cast<std::uint8_t>(length)};
     return test::Concat({head, payload});
 }
 

@@ -82,9 +82,11 @@ TEST(PatternCameraStreaming, DeliversFramesOfEachFormatsSize) {
 }
 
 TEST(PatternCameraStreaming, StopsPromptlyAndStartsAgain) {
+    // The sinks outlive the camera, whose destructor ends the second stream.
+    FrameCollector sink;
+    FrameCollector again;
     PatternCamera camera("Cam A");
     ASSERT_TRUE(camera.Open().Ok());
-    FrameCollector sink;
     ASSERT_TRUE(camera.StartStreaming(sink).Ok());
     EXPECT_EQ(camera.StartStreaming(sink).error, -EBUSY);
     EXPECT_EQ(camera.SetMode(camera.Modes()[2]).error, -EBUSY);
@@ -96,17 +98,15 @@ TEST(PatternCameraStreaming, StopsPromptlyAndStartsAgain) {
     camera.StopStreaming();
 
     ASSERT_TRUE(camera.SetMode(camera.Modes()[2]).Ok());
-    FrameCollector again;
     ASSERT_TRUE(camera.StartStreaming(again).Ok());
     ASSERT_TRUE(again.WaitForFrames(1));
     EXPECT_EQ(again.Frames()[0].bytesUsed, 320u * 240 * 2);
-    // Destroying the camera stops its stream.
 }
 
 TEST(PatternCameraStreaming, ControlsSetWhileStreamingShowInTheFrames) {
+    FrameCollector sink;
     PatternCamera camera("Cam A");
     ASSERT_TRUE(camera.Open().Ok());
-    FrameCollector sink;
     ASSERT_TRUE(camera.StartStreaming(sink).Ok());
     ASSERT_TRUE(sink.WaitForFrames(1));
     EXPECT_FALSE(AllChromaNeutral(sink.Frames()[0]));

@@ -1,8 +1,8 @@
 #include "virtualcam/TestJpeg.h"
 
 #include <csetjmp>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 
 namespace kamsel::virtualcam::test {
