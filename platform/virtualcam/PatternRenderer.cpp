@@ -34,6 +34,7 @@ media::DeviceStatus PatternRenderer::Configure(const media::VideoMode& mode, con
         mode.sampleSize < SampleSize(mode.fourcc, mode.width, mode.height))
         return Failure(EINVAL, deviceName, "the pattern cannot be drawn in this format");
     mode_ = mode;
+    deviceName_ = deviceName;
     background_.Resize(mode.width, mode.height);
     PatternScene::DrawBackground(background_);
     picture_ = background_;
@@ -43,7 +44,7 @@ media::DeviceStatus PatternRenderer::Configure(const media::VideoMode& mode, con
 media::DeviceStatus PatternRenderer::Render(std::uint64_t frameIndex, const PictureSettings& settings,
                                             std::span<std::uint8_t> out, std::size_t& bytesUsed) {
     if (mode_.width == 0 || out.size() < mode_.sampleSize)
-        return Failure(EINVAL, "pattern", "no format configured or frame buffer too small");
+        return Failure(EINVAL, deviceName_, "no format configured or frame buffer too small");
     picture_ = background_; // same size: the planes' storage is reused
     PatternScene::DrawMovingParts(picture_, frameIndex, mode_.frameInterval);
     const bool jpeg = mode_.fourcc == kMjpg;

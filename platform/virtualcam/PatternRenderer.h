@@ -35,6 +35,7 @@ class PatternRenderer {
 
   private:
     media::VideoMode mode_;
+    std::string deviceName_ = "pattern";
     YuvImage background_;
     YuvImage picture_;
     PictureProcessor processor_;
