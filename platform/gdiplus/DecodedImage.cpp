@@ -36,7 +36,7 @@ Status DecodedImage::Allocate(std::uint32_t width, std::uint32_t height, PixelLa
     if (const Status status = CheckImageSize(width, height); status != Ok)
         return status;
     const std::size_t stride = width * BytesPerPixel(layout);
-    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[stride * height]());
+    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[stride * height]);
     if (!pixels)
         return OutOfMemory;
     width_ = width;

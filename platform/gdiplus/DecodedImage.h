@@ -32,7 +32,8 @@ Status CheckImageSize(std::uint64_t width, std::uint64_t height);
 
 class DecodedImage : public GpBitmap {
   public:
-    // Takes zeroed pixel memory for width x height in layout. Statuses as
+    // Takes pixel memory for width x height in layout, not cleared: a decoder
+    // writes every row before the image is handed out. Statuses as
     // CheckImageSize, and OutOfMemory.
     Status Allocate(std::uint32_t width, std::uint32_t height, PixelLayout layout);
 

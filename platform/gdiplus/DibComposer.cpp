@@ -56,15 +56,28 @@ void ComposeIndexed(const DecodedImage& image, const Compositor& compositor, Gdi
     }
 }
 
-void ComposeTrueColour(const DecodedImage& image, const Compositor& compositor, GdiBitmap& dib) {
-    const bool alpha = image.Layout() == PixelLayout::Bgra32;
-    const int step = alpha ? 4 : 3;
+// Opaque pixels need no compositing, whatever the background.
+void ComposeOpaque(const DecodedImage& image, GdiBitmap& dib) {
     for (int y = 0; y < image.Height(); ++y) {
         const std::uint8_t* in = image.Row(static_cast<std::uint32_t>(y));
         std::uint8_t* out =
             dib.bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(dib.bmWidthBytes);
-        for (int x = 0; x < image.Width(); ++x, in += step, out += 4)
-            compositor.Put(out, in[0], in[1], in[2], alpha ? in[3] : 255u);
+        for (int x = 0; x < image.Width(); ++x, in += 3, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = 255;
+        }
+    }
+}
+
+void ComposeWithAlpha(const DecodedImage& image, const Compositor& compositor, GdiBitmap& dib) {
+    for (int y = 0; y < image.Height(); ++y) {
+        const std::uint8_t* in = image.Row(static_cast<std::uint32_t>(y));
+        std::uint8_t* out =
+            dib.bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(dib.bmWidthBytes);
+        for (int x = 0; x < image.Width(); ++x, in += 4, out += 4)
+            compositor.Put(out, in[0], in[1], in[2], in[3]);
     }
 }
 
@@ -89,10 +102,17 @@ Status ComposeDib(const DecodedImage& image, ARGB background, HBITMAP* result) {
         return OutOfMemory;
     }
     const Compositor compositor(background);
-    if (image.Layout() == PixelLayout::Indexed8)
+    switch (image.Layout()) {
+    case PixelLayout::Indexed8:
         ComposeIndexed(image, compositor, *dib);
-    else
-        ComposeTrueColour(image, compositor, *dib);
+        break;
+    case PixelLayout::Bgr24:
+        ComposeOpaque(image, *dib);
+        break;
+    case PixelLayout::Bgra32:
+        ComposeWithAlpha(image, compositor, *dib);
+        break;
+    }
     *result = dib;
     return Ok;
 }
