@@ -72,12 +72,13 @@ void GdiplusShutdown(ULONG_PTR token) {
 
 Status GdipCreateBitmapFromStream(com::IStream* stream, GpBitmap** bitmap) {
     return Guarded([&] {
+        if (bitmap)
+            *bitmap = nullptr;
         LibraryState& state = LibraryState::Instance();
         if (!state.Started())
             return GdiplusNotInitialized;
         if (!stream || !bitmap)
             return InvalidParameter;
-        *bitmap = nullptr;
         const com::ComPtr<com::IStream> held(stream);
         std::vector<std::uint8_t> bytes;
         if (const Status status = ReadRemainingStream(*held, bytes); status != Ok)
@@ -116,12 +117,13 @@ Status GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) {
 
 Status GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn, ARGB background) {
     return Guarded([&] {
+        if (hbmReturn)
+            *hbmReturn = nullptr;
         std::shared_ptr<const DecodedImage> decoded;
         if (const Status status = LibraryState::Instance().Find(bitmap, decoded); status != Ok)
             return status;
         if (!hbmReturn)
             return InvalidParameter;
-        *hbmReturn = nullptr;
         return ComposeDib(*decoded, background, hbmReturn);
     });
 }

@@ -145,7 +145,7 @@ KAMSEL_GDIPLUS_API kamsel::gdiplus::Status GdipGetImageDimension(kamsel::gdiplus
 KAMSEL_GDIPLUS_API kamsel::gdiplus::Status GdipGetImagePixelFormat(kamsel::gdiplus::GpImage* image,
                                                                    kamsel::gdiplus::PixelFormat* format);
 // A 32-bit bitmap handle of the image composited over background (see
-// GdiBitmap.h); release it with DeleteObject.
+// GdiBitmap.h); release it with DeleteObject. On failure *hbmReturn is null.
 KAMSEL_GDIPLUS_API kamsel::gdiplus::Status GdipCreateHBITMAPFromBitmap(kamsel::gdiplus::GpBitmap* bitmap,
                                                                        kamsel::gdiplus::HBITMAP* hbmReturn,
                                                                        kamsel::gdiplus::ARGB background);

@@ -46,6 +46,7 @@ TEST_F(GdiplusLifecycle, LibraryRunsUntilTheLastTokenIsGivenBack) {
     api_.Shutdown(std::exchange(token_, 0));
     image = reinterpret_cast<GpBitmap*>(0x1);
     EXPECT_EQ(Decode(jpeg, &image), GdiplusNotInitialized);
+    EXPECT_EQ(image, nullptr);
 }
 
 TEST_F(GdiplusLifecycle, EveryFunctionNeedsTheLibraryStarted) {
@@ -60,7 +61,9 @@ TEST_F(GdiplusLifecycle, EveryFunctionNeedsTheLibraryStarted) {
     ColorPalette palette{};
     EXPECT_EQ(api_.GetImageDimension(image, &width, &height), GdiplusNotInitialized);
     EXPECT_EQ(api_.GetImagePixelFormat(image, &format), GdiplusNotInitialized);
+    dib = reinterpret_cast<HBITMAP>(0x1);
     EXPECT_EQ(api_.CreateHBITMAPFromBitmap(image, &dib, 0), GdiplusNotInitialized);
+    EXPECT_EQ(dib, nullptr);
     EXPECT_EQ(api_.GetImagePaletteSize(image, &size), GdiplusNotInitialized);
     EXPECT_EQ(api_.GetImagePalette(image, &palette, sizeof palette), GdiplusNotInitialized);
     EXPECT_EQ(api_.DisposeImage(image), GdiplusNotInitialized);
