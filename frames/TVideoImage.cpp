@@ -1,5 +1,6 @@
 #include "TVideoImage.h"
 
+#include "frames/UGDIPlus.h"
 #include "frames/YuvConverter.h"
 
 #include <QString>
@@ -176,6 +177,12 @@ bool TVideoImage::UnpackCompressed(std::int32_t length, const std::uint8_t* buff
     JpegStream.SetSize(std::size_t(length));
     JpegStream.Write(buffer, std::size_t(length));
     JpegStream.SetPosition(0);
+    if (GdiPlusAvailable()) {
+        // The status is not examined: a frame GDI+ cannot read leaves the
+        // previous picture, and a decoded one gives the bitmap its own size.
+        StreamToBitmap(JpegStream, &FrameBitmap);
+        return true;
+    }
     try {
         JpegImage.LoadFromStream(JpegStream);
     } catch (const JpegError&) {

@@ -5,13 +5,18 @@
 // height (0..255), byte 3 bit 0 negates the height (as some drivers report
 // bottom-up formats), bit 1 leaves the bitmap at a size other than the video's;
 // the rest is the sample, handed over in a buffer of exactly its length.
+//
+// Built twice: without the GDI+ module (motion JPEG through libjpeg) and, as
+// fuzz_unpack_frame_gdiplus, with it loaded (KAMSEL_FUZZ_GDIPLUS_MODULE).
 
 #include "frames/TVideoImage.h"
+#include "frames/UGDIPlus.h"
 
 #include <QGuiApplication>
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -39,6 +44,13 @@ kamsel::frames::TVideoImage* image = nullptr;
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static QGuiApplication app(*argc, *argv); // fonts for the failure text
+#ifdef KAMSEL_FUZZ_GDIPLUS_MODULE
+    kamsel::frames::LoadGdiPlus(KAMSEL_FUZZ_GDIPLUS_MODULE);
+    if (!kamsel::frames::GdiPlusAvailable()) {
+        std::fprintf(stderr, "cannot load %s\n", KAMSEL_FUZZ_GDIPLUS_MODULE);
+        std::abort();
+    }
+#endif
     image = new kamsel::frames::TVideoImage();
     return 0;
 }
