@@ -7,6 +7,7 @@
 // libyuv is not bit-exact with our tables; it only sets the pace.
 
 #include "frames/TVideoImage.h"
+#include "frames/UGDIPlus.h"
 #include "frames/YuvConverter.h"
 
 #include <QGuiApplication>
@@ -85,6 +86,18 @@ void Unpack(benchmark::State& state, Size s, std::uint32_t code, const std::vect
     }
     if (!image.FrameDecoded)
         state.SkipWithError("frame not decoded");
+}
+
+// Motion JPEG as the program decodes it: through the GDI+ module beside the
+// executable, loaded for this benchmark only.
+void UnpackWithGdiPlus(benchmark::State& state, Size s, const std::vector<std::uint8_t>& jpeg) {
+    kamsel::frames::LoadGdiPlus();
+    if (!kamsel::frames::GdiPlusAvailable()) {
+        state.SkipWithError("gdiplus.so not found beside the executable");
+        return;
+    }
+    Unpack(state, s, FourCC('M', 'J', 'P', 'G'), jpeg);
+    kamsel::frames::UnloadGdiPlus();
 }
 
 // The conversion alone with a chosen kernel, to show what each one gives.
@@ -221,6 +234,8 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("RGB24/" + n + "/kamsel").c_str(), Unpack, s, 0u, std::cref(in.rgb));
         benchmark::RegisterBenchmark(("MJPG/" + n + "/kamsel").c_str(), Unpack, s, FourCC('M', 'J', 'P', 'G'),
                                      std::cref(in.jpeg));
+        benchmark::RegisterBenchmark(("MJPG/" + n + "/kamsel-gdiplus").c_str(), UnpackWithGdiPlus, s,
+                                     std::cref(in.jpeg));
         benchmark::RegisterBenchmark(("MJPG/" + n + "/anchor").c_str(), TurboJpeg, s, std::cref(in.jpeg));
         benchmark::RegisterBenchmark(("memcpy/" + n).c_str(), Memcpy, s);
     }
@@ -244,6 +259,15 @@ int main(int argc, char** argv) {
                         hasAnchor ? std::to_string(ours->second / anchor->second).substr(0, 5).c_str() : "-",
                         ours->second / floor->second);
         }
+    std::printf("\nMotion JPEG through the GDI+ module (x tjDecompress2):\n");
+    for (Size s : kSizes) {
+        const std::string n = SizeName(s);
+        const auto ours = reporter.times.find("MJPG/" + n + "/kamsel-gdiplus");
+        const auto anchor = reporter.times.find("MJPG/" + n + "/anchor");
+        if (ours != reporter.times.end() && anchor != reporter.times.end())
+            std::printf("MJPG   %-10s %12.1f us  %6.3f\n", n.c_str(), ours->second / 1000.0,
+                        ours->second / anchor->second);
+    }
     std::printf("\nConversion alone by kernel (x libyuv):\n");
     for (const char* format : {"YUY2", "I420"})
         for (Size s : kSizes) {

@@ -13,3 +13,6 @@ add_executable(bench_decode ${CMAKE_CURRENT_LIST_DIR}/bench_decode.cpp)
 target_include_directories(bench_decode PRIVATE ${LIBYUV_INCLUDE_DIR})
 target_link_libraries(bench_decode PRIVATE kamsel_frames kamsel_warnings benchmark::benchmark
     PkgConfig::TURBOJPEG ${LIBYUV_LIBRARY} Qt6::Gui)
+if(TARGET gdiplus)
+    add_dependencies(bench_decode gdiplus) # the motion-JPEG case loads it from beside the executable
+endif()
