@@ -21,6 +21,7 @@ using com::REFIID;
 
 using com::CLASS_E_NOAGGREGATION;
 using com::E_ABORT;
+using com::E_ACCESSDENIED;
 using com::E_FAIL;
 using com::E_INVALIDARG;
 using com::E_NOINTERFACE;
