@@ -41,6 +41,7 @@ constexpr HRESULT VFW_E_ALREADY_CONNECTED = com::MakeHresult(0x80040204u);
 constexpr HRESULT VFW_E_NO_ACCEPTABLE_TYPES = com::MakeHresult(0x80040207u);
 constexpr HRESULT VFW_E_INVALID_DIRECTION = com::MakeHresult(0x80040208u);
 constexpr HRESULT VFW_E_NOT_CONNECTED = com::MakeHresult(0x80040209u);
+constexpr HRESULT VFW_E_NOT_FOUND = com::MakeHresult(0x80040216u);
 constexpr HRESULT VFW_E_NOT_STOPPED = com::MakeHresult(0x80040224u);
 constexpr HRESULT VFW_E_TYPE_NOT_ACCEPTED = com::MakeHresult(0x8004022Au);
 constexpr HRESULT VFW_E_DUPLICATE_NAME = com::MakeHresult(0x8004022Du);
