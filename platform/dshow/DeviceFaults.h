@@ -43,7 +43,8 @@ class DeviceFaults {
   public:
     virtual ~DeviceFaults() = default;
     // S_OK to do the step; anything else is returned in its place. index is the
-    // capability index or property number where the step has one, else 0.
+    // capability index (GetStreamCaps), the property number (ProcAmp*) or the
+    // device's position in the enumeration from 0 (EnumNext), else 0.
     virtual com::HRESULT StatusAt(FaultPoint point, int index) const = 0;
     // The format block type in which the capture pin describes its formats:
     // FORMAT_VideoInfo, or FORMAT_VideoInfo2 as some drivers do.
