@@ -7,14 +7,21 @@
 // 24-bit bitmaps. Row 0 is the top row. A buffer whose first row is the
 // picture's bottom row is placed with CopyBottomUp, which lands it right side up.
 //
+// Storage: 24 bits as QImage::Format_BGR888, 32 as Format_ARGB32 (bytes blue,
+// green, red, alpha), 15 as RGB555, 16 as RGB16, 8 as Indexed8, 4 as Indexed8
+// with indices below 16 (one byte per pixel), 1 as Mono (one bit per pixel,
+// most significant bit first).
+//
 // Threads: a Bitmap24 and its canvas belong to one thread at a time (the user
-// interface thread in the program).
+// interface thread in the program); only the canvas lock may be tested from
+// another thread.
 
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -37,12 +44,14 @@ enum class RasterOp { Copy, Or }; // Or: destination = destination | source, per
 // lives, across changes of size and format.
 class Canvas {
   public:
-    explicit Canvas(Bitmap24& owner) : owner_(owner) {}
+    explicit Canvas(Bitmap24& owner);
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
     // Draws source with its top-left corner at (x, y), clipped to this bitmap.
     void Draw(int x, int y, const Bitmap24& source, RasterOp op = RasterOp::Copy);
+    // The text's cell has its top-left corner at (x, y); the pen position moves
+    // to the end of the text.
     void TextOut(int x, int y, const QString& text);
     int TextHeight(const QString& text) const;
     int TextWidth(const QString& text) const;
@@ -50,7 +59,8 @@ class Canvas {
     void LineTo(int x, int y); // from the pen position to (x, y), which becomes the pen position
     // The ellipse inscribed in the rectangle from (x1, y1) to (x2, y2), right and bottom exclusive.
     void Ellipse(int x1, int y1, int x2, int y2);
-    void FillRect(int x1, int y1, int x2, int y2); // with the brush colour; right and bottom exclusive
+    // With the brush colour, right and bottom exclusive; a clear brush fills nothing.
+    void FillRect(int x1, int y1, int x2, int y2);
 
     QFont& Font() { return font_; }
     // Font height in pixels, as a toolkit font height: the cell height of the text.
@@ -62,9 +72,10 @@ class Canvas {
     BrushStyle& Brush() { return brushStyle_; }
 
     // A lock another user can test and skip: TryLock fails while it is held.
+    // Not re-entrant; Unlock releases it whoever holds it.
     bool TryLock();
     void Unlock();
-    bool Locked() const { return locked_; }
+    bool Locked() const { return locked_.load(std::memory_order_acquire); }
 
   private:
     Bitmap24& owner_;
@@ -76,7 +87,12 @@ class Canvas {
     BrushStyle brushStyle_ = BrushStyle::Solid;
     int penX_ = 0;
     int penY_ = 0;
-    bool locked_ = false;
+    std::atomic<bool> locked_{false};
+
+    // Runs paint on a QPainter over the owner's pixels (through an RGB copy for
+    // indexed formats, which QPainter cannot paint on).
+    template <typename Paint>
+    void PaintWith(Paint&& paint);
 };
 
 class Bitmap24 {
@@ -102,6 +118,12 @@ class Bitmap24 {
     const std::uint8_t* ScanLine(int row) const;
     int BytesPerLine() const;
 
+    // First byte of row 0 and the distance between rows in bytes, for loops
+    // that walk every row. Valid until the size or format changes; null when
+    // the bitmap is empty.
+    std::uint8_t* Bits();
+    const std::uint8_t* Bits() const;
+
     // Takes over size, pixel format, colour table and pixels of source.
     void Assign(const Bitmap24& source);
 
@@ -109,7 +131,8 @@ class Bitmap24 {
     // data becoming the bottom row. data must hold Height() * Width() * 3 bytes.
     void CopyBottomUp(const std::uint8_t* data);
 
-    // Colour table of 1-, 4- and 8-bit bitmaps: entries as 0x00RRGGBB.
+    // Colour table of 1-, 4- and 8-bit bitmaps: entries as 0x00RRGGBB. Kept
+    // while the bitmap is empty and applied when it gets a size.
     void SetColorTable(const std::vector<std::uint32_t>& entries);
     std::vector<std::uint32_t> ColorTable() const;
 
@@ -120,8 +143,11 @@ class Bitmap24 {
     QImage& Image() { return image_; }
 
   private:
+    void Recreate(int width, int height);
+
     QImage image_;
     PixelFormat format_ = PixelFormat::Bits24;
+    std::vector<std::uint32_t> colorTable_;
     std::unique_ptr<Canvas> canvas_;
 };
 

@@ -1,0 +1,97 @@
+#include "frames/TVideoImage.h"
+#include "frames/YuvConverter.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+
+namespace kamsel::frames {
+namespace {
+
+TEST(TVideoImageTables, BuiltOnceWithTheirExactValues) {
+    TVideoImage image;
+    EXPECT_FALSE(image.TablesReady);
+    image.InitYUVTables();
+    ASSERT_TRUE(image.TablesReady);
+    // The three entries that fall exactly on a half go to the even neighbour.
+    EXPECT_EQ(image.TableY[250], 74520);
+    EXPECT_EQ(image.TableUB[193], 28798);
+    EXPECT_EQ(image.TableVR[172], 13208);
+    EXPECT_EQ(image.TableY[16], 4769);
+    EXPECT_EQ(image.TableUB[0], -70870);
+    EXPECT_EQ(image.TableUB[128], -4769);
+    EXPECT_EQ(image.TableUG[128], -12837);
+    EXPECT_EQ(image.TableVR[128], -4769);
+    EXPECT_EQ(image.TableVG[0], 34707);
+    EXPECT_EQ(image.TableVG[128], 8068);
+    EXPECT_EQ(image.TableY[255], 76011);
+    EXPECT_EQ(image.TableUB[255], 60815);
+
+    // A second call leaves them as they are.
+    image.TableY[0] = 12345;
+    image.InitYUVTables();
+    EXPECT_EQ(image.TableY[0], 12345);
+}
+
+TEST(TVideoImageTables, ClipTableSaturatesToAByte) {
+    TVideoImage image;
+    image.InitYUVTables();
+    const auto clip = [&](int k) { return image.ClipTable[std::size_t(k + TVideoImage::kClipZero)]; };
+    EXPECT_EQ(clip(-1023), 0);
+    EXPECT_EQ(clip(-1), 0);
+    EXPECT_EQ(clip(0), 0);
+    EXPECT_EQ(clip(77), 77);
+    EXPECT_EQ(clip(255), 255);
+    EXPECT_EQ(clip(256), 255);
+    EXPECT_EQ(clip(1023), 255);
+}
+
+TEST(TVideoImageTables, EveryEntryIsTheNearestIntegerOfItsExactValue) {
+    // Independent of the integer method: the table value is within half a
+    // unit of the decimal value, computed here in units of 1/1000.
+    struct Term {
+        YuvTerm term;
+        long long a, b;
+    };
+    const std::array<Term, 5> terms{{{YuvTerm::Y, 298082, 0},
+                                     {YuvTerm::UG, -100291, 0},
+                                     {YuvTerm::UB, 516412, -70870016},
+                                     {YuvTerm::VR, 408583, -57067776},
+                                     {YuvTerm::VG, -208120, 34707456}}};
+    for (const Term& t : terms)
+        for (int i = 0; i < 256; ++i) {
+            const long long exact = t.a * i + t.b;
+            const long long diff = 1000LL * YuvConverter::TermValue(t.term, i) - exact;
+            ASSERT_LE(diff, 500) << i;
+            ASSERT_GE(diff, -500) << i;
+        }
+}
+
+// Decodes one 2 x 1 YUY2 sample and returns its first pixel.
+std::array<int, 3> Colour(TVideoImage& image, std::uint8_t y, std::uint8_t u, std::uint8_t v) {
+    const std::array<std::uint8_t, 4> sample{y, u, y, v};
+    image.FrameDecoded = false;
+    image.UnpackFrame(4, sample.data());
+    const std::uint8_t* p = image.FrameBitmap.ScanLine(0);
+    return {p[0], p[1], p[2]};
+}
+
+TEST(TVideoImageTables, ColoursOfTheWorkedExamples) {
+    TVideoImage image;
+    image.VideoWidth = 2;
+    image.VideoHeight = 1;
+    image.VideoFourCC = FourCC('Y', 'U', 'Y', '2');
+    image.FrameBitmap.SetSize(2, 1);
+    using C = std::array<int, 3>; // blue, green, red
+    EXPECT_EQ(Colour(image, 16, 128, 128), (C{0, 0, 0}));
+    EXPECT_EQ(Colour(image, 235, 128, 128), (C{255, 255, 255}));
+    EXPECT_EQ(Colour(image, 128, 128, 128), (C{130, 130, 130}));
+    EXPECT_EQ(Colour(image, 81, 90, 240), (C{0, 0, 254}));
+    EXPECT_EQ(Colour(image, 145, 54, 34), (C{0, 255, 0}));
+    EXPECT_EQ(Colour(image, 41, 240, 110), (C{255, 0, 0}));
+    EXPECT_EQ(Colour(image, 0, 0, 0), (C{0, 135, 0}));
+}
+
+} // namespace
+} // namespace kamsel::frames
