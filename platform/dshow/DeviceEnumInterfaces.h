@@ -43,8 +43,6 @@ struct IEnumMoniker : IUnknown {
     // Up to count monikers into items (each a reference the caller releases).
     // S_OK when count were returned, S_FALSE when fewer (the end).
     virtual HRESULT Next(ULONG count, IMoniker** items, ULONG* fetched) = 0;
-    virtual HRESULT Skip(ULONG count) = 0;
-    virtual HRESULT Reset() = 0;
 
   protected:
     ~IEnumMoniker() = default;

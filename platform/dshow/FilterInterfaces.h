@@ -65,8 +65,6 @@ struct IEnumPins : IUnknown {
     static constexpr IID Iid = {0x56A86892, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
     // Up to count pins (counted references); S_FALSE when fewer were left.
     virtual HRESULT Next(ULONG count, IPin** pins, ULONG* fetched) = 0;
-    virtual HRESULT Skip(ULONG count) = 0;
-    virtual HRESULT Reset() = 0;
 
   protected:
     ~IEnumPins() = default;
