@@ -112,10 +112,10 @@ struct IDeviceControls : IUnknown {
     ~IDeviceControls() = default;
 };
 
-constexpr const IID& IID_IAMStreamConfig = IAMStreamConfig::Iid;
-constexpr const IID& IID_IAMVideoProcAmp = IAMVideoProcAmp::Iid;
-constexpr const IID& IID_IKsPropertySet = IKsPropertySet::Iid;
-constexpr const IID& IID_ISpecifyPropertyPages = ISpecifyPropertyPages::Iid;
-constexpr const IID& IID_IDeviceControls = IDeviceControls::Iid;
+inline constexpr const IID& IID_IAMStreamConfig = IAMStreamConfig::Iid;
+inline constexpr const IID& IID_IAMVideoProcAmp = IAMVideoProcAmp::Iid;
+inline constexpr const IID& IID_IKsPropertySet = IKsPropertySet::Iid;
+inline constexpr const IID& IID_ISpecifyPropertyPages = ISpecifyPropertyPages::Iid;
+inline constexpr const IID& IID_IDeviceControls = IDeviceControls::Iid;
 
 } // namespace kamsel::dshow

@@ -58,9 +58,9 @@ struct ICreateDevEnum : IUnknown {
     ~ICreateDevEnum() = default;
 };
 
-constexpr const IID& IID_IPropertyBag = IPropertyBag::Iid;
-constexpr const IID& IID_IMoniker = IMoniker::Iid;
-constexpr const IID& IID_IEnumMoniker = IEnumMoniker::Iid;
-constexpr const IID& IID_ICreateDevEnum = ICreateDevEnum::Iid;
+inline constexpr const IID& IID_IPropertyBag = IPropertyBag::Iid;
+inline constexpr const IID& IID_IMoniker = IMoniker::Iid;
+inline constexpr const IID& IID_IEnumMoniker = IEnumMoniker::Iid;
+inline constexpr const IID& IID_ICreateDevEnum = ICreateDevEnum::Iid;
 
 } // namespace kamsel::dshow

@@ -153,14 +153,14 @@ struct IGraphBuilder : IFilterGraph {
     ~IGraphBuilder() = default;
 };
 
-constexpr const IID& IID_IPersist = IPersist::Iid;
-constexpr const IID& IID_IMediaFilter = IMediaFilter::Iid;
-constexpr const IID& IID_IBaseFilter = IBaseFilter::Iid;
-constexpr const IID& IID_IEnumPins = IEnumPins::Iid;
-constexpr const IID& IID_IPin = IPin::Iid;
-constexpr const IID& IID_IMediaSample = IMediaSample::Iid;
-constexpr const IID& IID_IMemInputPin = IMemInputPin::Iid;
-constexpr const IID& IID_IFilterGraph = IFilterGraph::Iid;
-constexpr const IID& IID_IGraphBuilder = IGraphBuilder::Iid;
+inline constexpr const IID& IID_IPersist = IPersist::Iid;
+inline constexpr const IID& IID_IMediaFilter = IMediaFilter::Iid;
+inline constexpr const IID& IID_IBaseFilter = IBaseFilter::Iid;
+inline constexpr const IID& IID_IEnumPins = IEnumPins::Iid;
+inline constexpr const IID& IID_IPin = IPin::Iid;
+inline constexpr const IID& IID_IMediaSample = IMediaSample::Iid;
+inline constexpr const IID& IID_IMemInputPin = IMemInputPin::Iid;
+inline constexpr const IID& IID_IFilterGraph = IFilterGraph::Iid;
+inline constexpr const IID& IID_IGraphBuilder = IGraphBuilder::Iid;
 
 } // namespace kamsel::dshow

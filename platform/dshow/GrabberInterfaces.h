@@ -36,7 +36,7 @@ struct ISampleGrabber : IUnknown {
     ~ISampleGrabber() = default;
 };
 
-constexpr const IID& IID_ISampleGrabberCB = ISampleGrabberCB::Iid;
-constexpr const IID& IID_ISampleGrabber = ISampleGrabber::Iid;
+inline constexpr const IID& IID_ISampleGrabberCB = ISampleGrabberCB::Iid;
+inline constexpr const IID& IID_ISampleGrabber = ISampleGrabber::Iid;
 
 } // namespace kamsel::dshow

@@ -78,10 +78,10 @@ struct ICaptureGraphBuilder2 : IUnknown {
     ~ICaptureGraphBuilder2() = default;
 };
 
-constexpr const IID& IID_IMediaControl = IMediaControl::Iid;
-constexpr const IID& IID_IMediaEvent = IMediaEvent::Iid;
-constexpr const IID& IID_IMediaEventEx = IMediaEventEx::Iid;
-constexpr const IID& IID_IVideoWindow = IVideoWindow::Iid;
-constexpr const IID& IID_ICaptureGraphBuilder2 = ICaptureGraphBuilder2::Iid;
+inline constexpr const IID& IID_IMediaControl = IMediaControl::Iid;
+inline constexpr const IID& IID_IMediaEvent = IMediaEvent::Iid;
+inline constexpr const IID& IID_IMediaEventEx = IMediaEventEx::Iid;
+inline constexpr const IID& IID_IVideoWindow = IVideoWindow::Iid;
+inline constexpr const IID& IID_ICaptureGraphBuilder2 = ICaptureGraphBuilder2::Iid;
 
 } // namespace kamsel::dshow
