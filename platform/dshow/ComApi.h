@@ -21,6 +21,7 @@ using com::REFIID;
 
 using com::CLASS_E_NOAGGREGATION;
 using com::E_ABORT;
+using com::E_ACCESSDENIED;
 using com::E_FAIL;
 using com::E_INVALIDARG;
 using com::E_NOINTERFACE;
@@ -40,6 +41,7 @@ constexpr HRESULT VFW_E_ALREADY_CONNECTED = com::MakeHresult(0x80040204u);
 constexpr HRESULT VFW_E_NO_ACCEPTABLE_TYPES = com::MakeHresult(0x80040207u);
 constexpr HRESULT VFW_E_INVALID_DIRECTION = com::MakeHresult(0x80040208u);
 constexpr HRESULT VFW_E_NOT_CONNECTED = com::MakeHresult(0x80040209u);
+constexpr HRESULT VFW_E_NOT_FOUND = com::MakeHresult(0x80040216u);
 constexpr HRESULT VFW_E_NOT_STOPPED = com::MakeHresult(0x80040224u);
 constexpr HRESULT VFW_E_TYPE_NOT_ACCEPTED = com::MakeHresult(0x8004022Au);
 constexpr HRESULT VFW_E_DUPLICATE_NAME = com::MakeHresult(0x8004022Du);
