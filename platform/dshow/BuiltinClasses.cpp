@@ -5,6 +5,7 @@
 #include "SampleGrabber.h"
 #include "SystemDeviceEnum.h"
 #include "Uuids.h"
+#include "VideoRenderer.h"
 
 namespace kamsel::dshow {
 
@@ -15,6 +16,7 @@ std::vector<std::pair<CLSID, ClassFactory>> BuiltinClasses() {
         {CLSID_CaptureGraphBuilder2, FactoryOf<CaptureGraphBuilder>()},
         {CLSID_SampleGrabber, FactoryOf<SampleGrabber>()},
         {CLSID_NullRenderer, FactoryOf<NullRenderer>()},
+        {CLSID_VideoRenderer, FactoryOf<VideoRenderer>()},
     };
 }
 

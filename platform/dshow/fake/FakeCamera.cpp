@@ -123,6 +123,16 @@ void FakeCamera::PushFrame(std::vector<std::uint8_t> frame, std::size_t capacity
     changed_.notify_all();
 }
 
+void FakeCamera::PushMisreportedFrame(std::vector<std::uint8_t> buffer, std::size_t used) {
+    StreamEvent event;
+    event.kind = StreamEvent::Kind::Frame;
+    event.frame.used = used;
+    event.frame.buffer = std::move(buffer);
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(event));
+    changed_.notify_all();
+}
+
 void FakeCamera::StreamContinuously(std::vector<std::uint8_t> frame, std::size_t capacity) {
     Frame repeated;
     repeated.used = frame.size();

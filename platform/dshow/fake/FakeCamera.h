@@ -55,6 +55,9 @@ class FakeCamera final : public DeviceFaults {
     // Streaming: frames are delivered in order by the streaming thread; used
     // bytes are the frame's, the buffer has capacity bytes (at least used).
     void PushFrame(std::vector<std::uint8_t> frame, std::size_t capacity);
+    // A frame whose used bytes are reported as used, whatever the buffer's
+    // size: a driver that claims more data than its buffer holds.
+    void PushMisreportedFrame(std::vector<std::uint8_t> buffer, std::size_t used);
     // Delivers the frame again and again while streaming, after queued frames.
     void StreamContinuously(std::vector<std::uint8_t> frame, std::size_t capacity);
     // The stream ends with this error after the queued frames (as if unplugged).
