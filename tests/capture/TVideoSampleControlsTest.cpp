@@ -134,7 +134,7 @@ TEST_F(VideoControlsTest, DeviceDialogIsCaptionedWithTheFilterNameWhileCaptureGo
     EXPECT_EQ(sample_->ShowPropertyDialog(), S_OK);
 
     EXPECT_EQ(seen.frames, 1);
-    EXPECT_TRUE(seen.title.contains(QStringLiteral("Video Capture")));
+    EXPECT_EQ(seen.title, QStringLiteral("Video Capture"));
     EXPECT_TRUE(seen.streaming);
     EXPECT_TRUE(camera_->Streaming());
 }
@@ -148,7 +148,7 @@ TEST_F(VideoControlsTest, StreamDialogRunsWithTheGraphStoppedAndLeavesItRunning)
     EXPECT_EQ(sample_->ShowStreamPropertyDialog(), S_OK);
 
     EXPECT_EQ(seen.frames, 1);
-    EXPECT_FALSE(seen.title.contains(QStringLiteral("Video Capture")));
+    EXPECT_TRUE(seen.title.isEmpty());
     EXPECT_FALSE(seen.streaming);
     EXPECT_TRUE(camera_->WaitUntilStreaming(std::chrono::seconds(20)));
     EXPECT_EQ(sample_->GetState(), 1);

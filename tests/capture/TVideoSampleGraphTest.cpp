@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 namespace kamsel::capture::test {
 namespace {
@@ -44,6 +45,36 @@ TEST_F(VideoSampleTest, StartRunsCaptureFilterGrabberAndNullRenderer) {
     EXPECT_TRUE(InGraph(sample_->GetNullRenderer(), QStringLiteral("Null Renderer")));
     EXPECT_TRUE(camera_->WaitUntilStreaming(std::chrono::seconds(20)));
     EXPECT_EQ(sample_->GetFormats().size(), 3u);
+}
+
+TEST_F(VideoSampleTest, PreviewDrawsIntoTheOwnerWindowInsteadOfTheNullRenderer) {
+    owner_.resize(320, 240);
+    ASSERT_EQ(Start(QStringLiteral("#1"), true), S_OK);
+    sample_->SetCallBack(recorder_.CallBack());
+
+    EXPECT_TRUE(InGraph(sample_->GetCaptureFilter(), QStringLiteral("Video Capture")));
+    EXPECT_TRUE(InGraph(sample_->GetGrabberFilter(), QStringLiteral("Sample Grabber")));
+    EXPECT_FALSE(InGraph(sample_->GetNullRenderer()));
+
+    dshow::IVideoWindow* window = sample_->GetVideoWindow();
+    ASSERT_NE(window, nullptr);
+    dshow::HWND windowOwner;
+    EXPECT_EQ(window->get_Owner(&windowOwner), S_OK);
+    EXPECT_EQ(windowOwner, dshow::HWND(&owner_));
+    LONG style = 0;
+    EXPECT_EQ(window->get_WindowStyle(&style), S_OK);
+    EXPECT_EQ(style & (dshow::WS_CHILD | dshow::WS_CLIPCHILDREN), dshow::WS_CHILD | dshow::WS_CLIPCHILDREN);
+    LONG visible = 0;
+    EXPECT_EQ(window->get_Visible(&visible), S_OK);
+    EXPECT_EQ(visible, dshow::OATRUE);
+    LONG left = -1, top = -1, width = 0, height = 0;
+    EXPECT_EQ(window->GetWindowPosition(&left, &top, &width, &height), S_OK);
+    EXPECT_EQ(std::make_tuple(left, top, width, height), std::make_tuple(0, 0, 320, 240));
+
+    // The grabber still hands every sample on.
+    camera_->PushFrame(Frame(kYuy2Size, 6), kYuy2Size);
+    ASSERT_TRUE(recorder_.WaitForSamples(1));
+    EXPECT_EQ(recorder_.Samples()[0].firstByte, 6);
 }
 
 TEST_F(VideoSampleTest, SampleCBDeliversEachBufferWholeAndSkipsEmptyOnes) {
