@@ -1,7 +1,7 @@
 #pragma once
 // The read-only property bag of a device: "FriendlyName", the device's name as
 // wide text. The name comes from the device as bytes that need not be valid
-// UTF-8; each byte sequence that is not valid UTF-8 becomes U+FFFD, so the
+// UTF-8; each byte that is not part of a valid UTF-8 sequence becomes U+FFFD, so the
 // text is always well formed and nothing from the device is read past its end.
 
 #include "DeviceEnumInterfaces.h"
