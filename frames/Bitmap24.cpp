@@ -80,7 +80,7 @@ QList<QRgb> TableFor(PixelFormat format, const std::vector<std::uint32_t>& given
 }
 
 int BytesPerPixel(QImage::Format format) {
-    return QImage(1, 1, format).depth() / 8;
+    return int(QImage::toPixelFormat(format).bitsPerPixel()) / 8;
 }
 
 // A region of source converted to the destination's format and colour table,
@@ -156,13 +156,19 @@ void Canvas::Draw(int x, int y, const Bitmap24& source, RasterOp op) {
     const long long h = std::min(from.height() - sy, target.height() - dy);
     if (w <= 0 || h <= 0)
         return;
-    // Always work on a converted copy: the source may be this very bitmap.
-    const QImage part = ConvertedRegion(from, QRect(int(sx), int(sy), int(w), int(h)), target);
+    // Read the source in place when it has the target's layout; otherwise (or
+    // when the source is this very bitmap) from a converted copy of the region.
+    const bool inPlace = &source != &owner_ && from.format() == target.format() &&
+                         (from.colorCount() == 0 || from.colorTable() == target.colorTable());
+    const QImage part =
+        inPlace ? QImage() : ConvertedRegion(from, QRect(int(sx), int(sy), int(w), int(h)), target);
+    const QImage& in = inPlace ? from : part;
+    const int inX = inPlace ? int(sx) : 0, inY = inPlace ? int(sy) : 0;
     const int dstX = int(dx), dstY = int(dy), width = int(w), height = int(h);
     if (target.format() == QImage::Format_Mono) {
         for (int r = 0; r < height; ++r)
             for (int c = 0; c < width; ++c) {
-                int index = part.pixelIndex(c, r);
+                int index = in.pixelIndex(inX + c, inY + r);
                 if (op == RasterOp::Or)
                     index |= target.pixelIndex(dstX + c, dstY + r);
                 target.setPixel(dstX + c, dstY + r, uint(index));
@@ -173,12 +179,12 @@ void Canvas::Draw(int x, int y, const Bitmap24& source, RasterOp op) {
     const std::size_t rowBytes = std::size_t(width) * std::size_t(bpp);
     for (int r = 0; r < height; ++r) {
         std::uint8_t* out = target.scanLine(dstY + r) + std::size_t(dstX) * std::size_t(bpp);
-        const std::uint8_t* in = part.constScanLine(r);
+        const std::uint8_t* src = in.constScanLine(inY + r) + std::size_t(inX) * std::size_t(bpp);
         if (op == RasterOp::Copy) {
-            std::memcpy(out, in, rowBytes);
+            std::memcpy(out, src, rowBytes);
         } else {
             for (std::size_t i = 0; i < rowBytes; ++i)
-                out[i] |= in[i];
+                out[i] |= src[i];
         }
     }
 }

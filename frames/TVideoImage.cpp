@@ -1,5 +1,6 @@
 #include "TVideoImage.h"
 
+#include "frames/UGDIPlus.h"
 #include "frames/YuvConverter.h"
 
 #include <QString>
@@ -60,11 +61,15 @@ void TVideoImage::I420ToBitmap(const std::uint8_t* Buffer) {
     const bool uFirst = VideoFourCC != kYV12;
     const std::uint8_t* uPlane = uFirst ? first : second;
     const std::uint8_t* vPlane = uFirst ? second : first;
-    const std::uint8_t* luma = Buffer;
-    for (int r = 0; r < h; ++r) {
+    // Scan lines 2k and 2k + 1 share chroma row k; the luma is one continuous run.
+    const std::size_t lumaRow = 2 * std::size_t(pairs);
+    for (int r = 0; r < h; r += 2) {
         const std::size_t chromaRow = std::size_t(r / 2) * std::size_t(pairs);
-        converter.PlanarRow(luma, uPlane + chromaRow, vPlane + chromaRow, pairs, FrameBitmap.ScanLine(r));
-        luma += 2 * std::size_t(pairs);
+        const bool two = r + 1 < h;
+        converter.PlanarRows(Buffer + std::size_t(r) * lumaRow,
+                             two ? Buffer + std::size_t(r + 1) * lumaRow : nullptr, uPlane + chromaRow,
+                             vPlane + chromaRow, pairs, FrameBitmap.ScanLine(r),
+                             two ? FrameBitmap.ScanLine(r + 1) : nullptr);
     }
 }
 
@@ -172,6 +177,12 @@ bool TVideoImage::UnpackCompressed(std::int32_t length, const std::uint8_t* buff
     JpegStream.SetSize(std::size_t(length));
     JpegStream.Write(buffer, std::size_t(length));
     JpegStream.SetPosition(0);
+    if (GdiPlusAvailable()) {
+        // The status is not examined: a frame GDI+ cannot read leaves the
+        // previous picture, and a decoded one gives the bitmap its own size.
+        StreamToBitmap(JpegStream, &FrameBitmap);
+        return true;
+    }
     try {
         JpegImage.LoadFromStream(JpegStream);
     } catch (const JpegError&) {

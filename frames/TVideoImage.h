@@ -6,7 +6,9 @@
 //   0 (uncompressed RGB)     rows of W * 3 bytes blue, green, red, bottom row first
 //   "I420", "IYUV", "YV12"  planar 4:2:0 (YV12 with V before U)
 //   "YUY2", "YUNV", "YUYV"  packed 4:2:2, y0 u y1 v
-//   "MJPG"                   one JPEG image per sample (GDI+ if loaded, else libjpeg)
+//   "MJPG"                   one JPEG image per sample: through the GDI+ binding
+//                            (UGDIPlus.h) when its module is loaded, taking the
+//                            image's size; else with JpegImage, drawn at (0, 0)
 //
 // A sample that does not fit its format, or an unknown format, gives two lines
 // of text in the bitmap instead of a picture: "Unknown compression" and the

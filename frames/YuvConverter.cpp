@@ -1,5 +1,9 @@
 #include "YuvConverter.h"
 
+#if KAMSEL_YUV_SIMD
+#include "frames/simd/YuvSimd.h"
+#endif
+
 namespace kamsel::frames {
 
 namespace {
@@ -40,6 +44,42 @@ std::int32_t DivideRoundHalfEven(std::int64_t n) {
 
 } // namespace
 
+YuvConverter::YuvConverter(const YuvTables& tables, YuvKernel kernel) : t_(tables) {
+    if (kernel == YuvKernel::Best || !KernelAvailable(kernel))
+        kernel = KernelAvailable(YuvKernel::Avx2)   ? YuvKernel::Avx2
+                 : KernelAvailable(YuvKernel::Sse2) ? YuvKernel::Sse2
+                                                    : YuvKernel::Scalar;
+    kernel_ = kernel;
+#if KAMSEL_YUV_SIMD
+    if (kernel == YuvKernel::Avx2) {
+        planar_ = &simd::PlanarRowsAvx2;
+        packed_ = &simd::PackedRowAvx2;
+    } else if (kernel == YuvKernel::Sse2) {
+        planar_ = &simd::PlanarRowsSse2;
+        packed_ = &simd::PackedRowSse2;
+    }
+#endif
+}
+
+bool YuvConverter::KernelAvailable(YuvKernel kernel) {
+    switch (kernel) {
+    case YuvKernel::Scalar:
+    case YuvKernel::Best:
+        return true;
+#if KAMSEL_YUV_SIMD
+    case YuvKernel::Sse2:
+        return true;
+    case YuvKernel::Avx2:
+        return simd::Avx2Supported();
+#else
+    case YuvKernel::Sse2:
+    case YuvKernel::Avx2:
+        return false;
+#endif
+    }
+    return false;
+}
+
 std::int32_t YuvConverter::TermValue(YuvTerm term, int i) {
     const Coefficients c = CoefficientsOf(term);
     return DivideRoundHalfEven(c.perStep * i + c.offset);
@@ -58,8 +98,22 @@ void YuvConverter::Pixel(std::uint8_t y, std::uint8_t u, std::uint8_t v, std::ui
     out[2] = Clip(luma + t_.VR[v]);
 }
 
-void YuvConverter::PlanarRow(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, int pairs,
-                             std::uint8_t* out) const {
+void YuvConverter::PlanarRows(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
+                              const std::uint8_t* v, int pairs, std::uint8_t* out0,
+                              std::uint8_t* out1) const {
+    const int done = planar_ != nullptr && pairs > 0 ? planar_(y0, y1, u, v, pairs, out0, out1) : 0;
+    ScalarPlanar(y0 + 2 * done, u + done, v + done, pairs - done, out0 + 6 * done);
+    if (y1 != nullptr)
+        ScalarPlanar(y1 + 2 * done, u + done, v + done, pairs - done, out1 + 6 * done);
+}
+
+void YuvConverter::PackedRow(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) const {
+    const int done = packed_ != nullptr && pairs > 0 ? packed_(yuyv, pairs, out) : 0;
+    ScalarPacked(yuyv + 4 * done, pairs - done, out + 6 * done);
+}
+
+void YuvConverter::ScalarPlanar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                                int pairs, std::uint8_t* out) const {
     for (int p = 0; p < pairs; ++p) {
         const std::int32_t blue = t_.UB[u[p]];
         const std::int32_t green = t_.UG[u[p]] + t_.VG[v[p]];
@@ -77,7 +131,7 @@ void YuvConverter::PlanarRow(const std::uint8_t* y, const std::uint8_t* u, const
     }
 }
 
-void YuvConverter::PackedRow(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) const {
+void YuvConverter::ScalarPacked(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) const {
     for (int p = 0; p < pairs; ++p) {
         const std::int32_t blue = t_.UB[yuyv[1]];
         const std::int32_t green = t_.UG[yuyv[1]] + t_.VG[yuyv[3]];

@@ -11,12 +11,21 @@
 // Each table entry is i * coefficient + offset rounded to the nearest integer,
 // ties to even, computed here in exact integer arithmetic so that no compiler
 // setting (contraction into fused multiply-add, excess precision) changes it.
+//
+// The table loop is the reference. On x86-64, vector kernels (SSE2, or AVX2
+// when the processor has it) produce the same bytes from 16-bit integer
+// arithmetic, as look-ups do not vectorise; a unit test compares them with the
+// table loop for every (y, u, v) triple.
 
 #include <cstdint>
 
 namespace kamsel::frames {
 
 enum class YuvTerm { Y, UG, UB, VR, VG };
+
+// Which code converts the rows: the table loop, or vector kernels that
+// reproduce the standard tables bit for bit (see frames/simd/YuvSimd.h).
+enum class YuvKernel { Scalar, Sse2, Avx2, Best };
 
 // Read-only view of the six tables. Clip points at entry 0 of a table valid
 // from Clip[-1023] to Clip[1023].
@@ -32,7 +41,14 @@ struct YuvTables {
 class YuvConverter {
   public:
     // The tables must stay alive and unchanged while the converter is used.
-    explicit YuvConverter(const YuvTables& tables) : t_(tables) {}
+    // Vector kernels compute the standard tables' values themselves, so any
+    // kernel but Scalar requires tables built by TermValue and ClipValue
+    // (which TVideoImage::InitYUVTables builds). Best picks the fastest kernel
+    // this processor runs; a kernel it cannot run falls back to the next.
+    explicit YuvConverter(const YuvTables& tables, YuvKernel kernel = YuvKernel::Best);
+
+    static bool KernelAvailable(YuvKernel kernel);
+    YuvKernel Kernel() const { return kernel_; }
 
     // Entry i (0..255) of a table: round-half-even((i * A + B) / 1000) with the
     // coefficients scaled by 1000 to integers.
@@ -43,7 +59,13 @@ class YuvConverter {
     // pairs pixel pairs from separate planes: pixel 2p from (y[2p], u[p], v[p]),
     // pixel 2p + 1 from (y[2p + 1], u[p], v[p]); writes 6 * pairs bytes to out.
     void PlanarRow(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, int pairs,
-                   std::uint8_t* out) const;
+                   std::uint8_t* out) const {
+        PlanarRows(y, nullptr, u, v, pairs, out, nullptr);
+    }
+    // Two rows that share one chroma row, as rows 2k and 2k + 1 of a 4:2:0
+    // picture do: y0 into out0 and y1 into out1 (both null for one row).
+    void PlanarRows(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
+                    const std::uint8_t* v, int pairs, std::uint8_t* out0, std::uint8_t* out1) const;
     // pairs pixel pairs packed as y0, u, y1, v (4 * pairs bytes); writes 6 * pairs bytes.
     void PackedRow(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) const;
 
@@ -56,7 +78,18 @@ class YuvConverter {
         return t_.Clip[(s + ((s >> 31) & 255)) >> 8];
     }
 
+    void ScalarPlanar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, int pairs,
+                      std::uint8_t* out) const;
+    void ScalarPacked(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) const;
+
+    using PlanarKernel = int (*)(const std::uint8_t*, const std::uint8_t*, const std::uint8_t*,
+                                 const std::uint8_t*, int, std::uint8_t*, std::uint8_t*);
+    using PackedKernel = int (*)(const std::uint8_t*, int, std::uint8_t*);
+
     YuvTables t_;
+    YuvKernel kernel_ = YuvKernel::Scalar;
+    PlanarKernel planar_ = nullptr;
+    PackedKernel packed_ = nullptr;
 };
 
 } // namespace kamsel::frames

@@ -1,0 +1,27 @@
+#pragma once
+// Vector scan-line kernels for the YUV conversions of YuvConverter, bit-exact
+// with the tables that TVideoImage::InitYUVTables builds.
+//
+// Each kernel converts a whole number of blocks from the start of the row
+// (SSE2: 8 pairs, AVX2: 16 pairs) and returns how many pairs it converted;
+// the caller converts the rest with the table loop. They read and write only
+// the bytes of the pairs they convert. The AVX2 kernels may be called only
+// when Avx2Supported() is true.
+
+#include <cstdint>
+
+namespace kamsel::frames::simd {
+
+// Planar: one or two rows (y1 and out1 null for one) that share the chroma
+// rows u and v; the chroma terms are computed once for both.
+int PlanarRowsSse2(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
+                   const std::uint8_t* v, int pairs, std::uint8_t* out0, std::uint8_t* out1);
+int PackedRowSse2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out);
+int PlanarRowsAvx2(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
+                   const std::uint8_t* v, int pairs, std::uint8_t* out0, std::uint8_t* out1);
+int PackedRowAvx2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out);
+
+// The processor runs AVX2 code (checked once).
+bool Avx2Supported();
+
+} // namespace kamsel::frames::simd
