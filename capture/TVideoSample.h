@@ -10,10 +10,10 @@
 // Statuses are platform status codes: 0 success, negative failure, 1 when
 // there was nothing to do. Nothing here throws.
 //
-// Use: construct (the graph objects are built and the callback object is
-// registered with the grabber; the status comes back through the constructor's
-// out argument), StartVideo once, SetCallBack, then any of the other
-// operations, and destroy. An object whose construction failed stays usable
+// Use: Create (the graph objects are built and the callback object is
+// registered with the grabber; the status comes back through Create's Status
+// argument), StartVideo once, SetCallBack, then any of the other operations,
+// and destroy. An object whose construction failed stays usable
 // for destruction only: StartVideo returns E_FAIL, and every operation that
 // needs an object it does not have returns E_POINTER without touching it.
 //
@@ -69,9 +69,10 @@ class TVideoSample {
     com::HRESULT PauseVideo();
     // 0 when already running, 1 when stopped, else the status of the run.
     com::HRESULT ResumeVideo();
-    // Registers the pair; may be called again at any time to replace it. When
-    // it returns, the previous procedure is no longer running and is not
-    // called again. Samples arriving before the first call are dropped.
+    // Registers the pair; may be called again at any time to replace it, but
+    // not from the procedure itself. When it returns, the previous procedure
+    // is no longer running and is not called again. Samples arriving before
+    // the first call are dropped.
     void SetCallBack(const TSampleCallBack& CallBack);
     // Stops the graph, dismantles it and releases everything; idempotent.
     void Destroy();
