@@ -88,6 +88,8 @@ TEST(TVideoImageThreaded, SamplesArriveWholeAndEachAcceptedOneIsHandledOnce) {
         [&] { return finished.load() && handled + image.SkippedFrames.load() == kSamples; }, 120000);
     streaming.join();
 
+    RecordProperty("handled", handled);
+    RecordProperty("skipped", image.SkippedFrames.load());
     EXPECT_TRUE(drained) << handled << " handled, " << image.SkippedFrames.load() << " skipped";
     EXPECT_EQ(image.FrameCount.load(), kSamples);
     EXPECT_GT(handled, 0);
