@@ -80,6 +80,6 @@ struct IUnknown {
     ~IUnknown() = default;
 };
 
-constexpr const IID& IID_IUnknown = IUnknown::Iid;
+inline constexpr const IID& IID_IUnknown = IUnknown::Iid;
 
 } // namespace kamsel::com

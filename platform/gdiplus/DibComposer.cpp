@@ -1,0 +1,120 @@
+#include "DibComposer.h"
+
+#include <array>
+#include <cstring>
+#include <new>
+
+namespace kamsel::gdiplus {
+
+namespace {
+
+constexpr unsigned Div255(unsigned value) {
+    return (value + 127) / 255;
+}
+
+// One pixel as it lands in the handle: blue, green, red, alpha, premultiplied.
+class Compositor {
+  public:
+    explicit Compositor(ARGB background)
+        : backgroundAlpha_(background >> 24), background_{
+                                                  Div255((background & 0xFF) * backgroundAlpha_),
+                                                  Div255((background >> 8 & 0xFF) * backgroundAlpha_),
+                                                  Div255((background >> 16 & 0xFF) * backgroundAlpha_)} {}
+
+    void Put(std::uint8_t* out, unsigned blue, unsigned green, unsigned red, unsigned alpha) const {
+        if (alpha == 255) {
+            out[0] = static_cast<std::uint8_t>(blue);
+            out[1] = static_cast<std::uint8_t>(green);
+            out[2] = static_cast<std::uint8_t>(red);
+            out[3] = 255;
+            return;
+        }
+        const unsigned rest = 255 - alpha;
+        out[0] = static_cast<std::uint8_t>(Div255(blue * alpha + background_[0] * rest));
+        out[1] = static_cast<std::uint8_t>(Div255(green * alpha + background_[1] * rest));
+        out[2] = static_cast<std::uint8_t>(Div255(red * alpha + background_[2] * rest));
+        out[3] = static_cast<std::uint8_t>(alpha + Div255(backgroundAlpha_ * rest));
+    }
+
+  private:
+    unsigned backgroundAlpha_;
+    unsigned background_[3]; // blue, green, red, premultiplied
+};
+
+void ComposeIndexed(const DecodedImage& image, const Compositor& compositor, GdiBitmap& dib) {
+    std::array<std::uint8_t[4], 256> table;
+    for (unsigned i = 0; i < table.size(); ++i) {
+        const ARGB entry = image.PaletteEntry(static_cast<std::uint8_t>(i));
+        compositor.Put(table[i], entry & 0xFF, entry >> 8 & 0xFF, entry >> 16 & 0xFF, entry >> 24);
+    }
+    for (int y = 0; y < image.Height(); ++y) {
+        const std::uint8_t* in = image.Row(static_cast<std::uint32_t>(y));
+        std::uint8_t* out =
+            dib.bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(dib.bmWidthBytes);
+        for (int x = 0; x < image.Width(); ++x, out += 4)
+            std::memcpy(out, table[in[x]], 4);
+    }
+}
+
+// Opaque pixels need no compositing, whatever the background.
+void ComposeOpaque(const DecodedImage& image, GdiBitmap& dib) {
+    for (int y = 0; y < image.Height(); ++y) {
+        const std::uint8_t* in = image.Row(static_cast<std::uint32_t>(y));
+        std::uint8_t* out =
+            dib.bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(dib.bmWidthBytes);
+        for (int x = 0; x < image.Width(); ++x, in += 3, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = 255;
+        }
+    }
+}
+
+void ComposeWithAlpha(const DecodedImage& image, const Compositor& compositor, GdiBitmap& dib) {
+    for (int y = 0; y < image.Height(); ++y) {
+        const std::uint8_t* in = image.Row(static_cast<std::uint32_t>(y));
+        std::uint8_t* out =
+            dib.bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(dib.bmWidthBytes);
+        for (int x = 0; x < image.Width(); ++x, in += 4, out += 4)
+            compositor.Put(out, in[0], in[1], in[2], in[3]);
+    }
+}
+
+void ReleaseDib(GdiBitmap* bitmap) {
+    if (!bitmap)
+        return;
+    delete[] bitmap->bmBits;
+    delete bitmap;
+}
+
+} // namespace
+
+Status ComposeDib(const DecodedImage& image, ARGB background, HBITMAP* result) {
+    const std::size_t stride = static_cast<std::size_t>(image.Width()) * 4;
+    auto* dib = new (std::nothrow)
+        GdiBitmap{image.Width(), image.Height(), 32, static_cast<std::int32_t>(stride), nullptr, &ReleaseDib};
+    if (!dib)
+        return OutOfMemory;
+    dib->bmBits = new (std::nothrow) std::uint8_t[stride * static_cast<std::size_t>(image.Height())];
+    if (!dib->bmBits) {
+        ReleaseDib(dib);
+        return OutOfMemory;
+    }
+    const Compositor compositor(background);
+    switch (image.Layout()) {
+    case PixelLayout::Indexed8:
+        ComposeIndexed(image, compositor, *dib);
+        break;
+    case PixelLayout::Bgr24:
+        ComposeOpaque(image, *dib);
+        break;
+    case PixelLayout::Bgra32:
+        ComposeWithAlpha(image, compositor, *dib);
+        break;
+    }
+    *result = dib;
+    return Ok;
+}
+
+} // namespace kamsel::gdiplus

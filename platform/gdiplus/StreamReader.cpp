@@ -1,0 +1,47 @@
+#include "StreamReader.h"
+
+#include <algorithm>
+
+namespace kamsel::gdiplus {
+
+namespace {
+
+constexpr com::ULONG kChunkBytes = 64 * 1024;
+
+// Bytes between the current position and the end, if the stream can tell.
+std::uint64_t RemainingHint(com::IStream& stream) {
+    com::ULARGE_INTEGER position = 0;
+    if (com::FAILED(stream.Seek(0, com::STREAM_SEEK_CUR, &position)))
+        return 0;
+    com::STATSTG status{};
+    if (com::FAILED(stream.Stat(&status, com::STATFLAG_NONAME)) || status.cbSize < position)
+        return 0;
+    return status.cbSize - position;
+}
+
+} // namespace
+
+Status ReadRemainingStream(com::IStream& stream, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    const std::uint64_t hint = RemainingHint(stream);
+    if (hint > kMaxStreamBytes)
+        return ValueOverflow;
+    bytes.reserve(static_cast<std::size_t>(hint));
+    for (;;) {
+        if (bytes.size() >= kMaxStreamBytes)
+            return ValueOverflow;
+        const std::size_t filled = bytes.size();
+        bytes.resize(filled + kChunkBytes);
+        com::ULONG got = 0;
+        const com::HRESULT hr = stream.Read(bytes.data() + filled, kChunkBytes, &got);
+        if (com::FAILED(hr))
+            return GenericError;
+        // A stream that claims more than it was asked for is not trusted further.
+        got = std::min(got, kChunkBytes);
+        bytes.resize(filled + got);
+        if (got == 0)
+            return Ok;
+    }
+}
+
+} // namespace kamsel::gdiplus

@@ -1,0 +1,61 @@
+#include "platform/virtualcam/VirtualCameraDeclaration.h"
+
+#include <algorithm>
+
+namespace kamsel::virtualcam {
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view ending) {
+    if (text.size() < ending.size())
+        return false;
+    const std::string_view tail = text.substr(text.size() - ending.size());
+    return std::equal(tail.begin(), tail.end(), ending.begin(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    });
+}
+
+VirtualCameraDeclaration::Source SourceOf(std::string_view path) {
+    using Source = VirtualCameraDeclaration::Source;
+    if (EndsWithNoCase(path, ".y4m"))
+        return Source::Y4mFile;
+    if (EndsWithNoCase(path, ".mjpeg") || EndsWithNoCase(path, ".mjpg"))
+        return Source::MjpegFile;
+    return Source::OtherFile;
+}
+
+VirtualCameraDeclaration ParseEntry(std::string_view entry) {
+    VirtualCameraDeclaration declaration;
+    const std::size_t equals = entry.find('=');
+    declaration.name = std::string(entry.substr(0, equals));
+    if (equals == std::string_view::npos)
+        return declaration;
+    const std::string_view source = TrimBlanks(entry.substr(equals + 1));
+    if (source.empty() || source == "pattern")
+        return declaration;
+    declaration.source = SourceOf(source);
+    declaration.path = std::string(source);
+    return declaration;
+}
+
+} // namespace
+
+std::vector<VirtualCameraDeclaration> VirtualCameraDeclaration::Parse(std::string_view text) {
+    std::vector<VirtualCameraDeclaration> declarations;
+    while (!text.empty()) {
+        const std::size_t separator = text.find(';');
+        const std::string_view entry = text.substr(0, separator);
+        text.remove_prefix(separator == std::string_view::npos ? text.size() : separator + 1);
+        if (!entry.empty())
+            declarations.push_back(ParseEntry(entry));
+    }
+    return declarations;
+}
+
+} // namespace kamsel::virtualcam

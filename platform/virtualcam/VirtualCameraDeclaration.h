@@ -1,0 +1,33 @@
+#pragma once
+// One virtual camera as declared in KAMSEL_VIRTUAL_CAMERAS, and the parsing of
+// that text: entries separated by ";", each "NAME" or "NAME=SOURCE". NAME is
+// the friendly name exactly as written, blanks and all, up to the first "=";
+// SOURCE, without surrounding blanks, is "pattern" (also when empty or left
+// out) or the path of a video file, told apart by its ending (.y4m, .mjpeg,
+// .mjpg, in any letter case). Empty entries are skipped.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kamsel::virtualcam {
+
+struct VirtualCameraDeclaration {
+    enum class Source {
+        Pattern,
+        Y4mFile,
+        MjpegFile,
+        OtherFile, // listed, but fails to start: no reader for it
+    };
+
+    std::string name;
+    Source source = Source::Pattern;
+    std::string path; // empty for the pattern
+
+    // The declarations in the order written.
+    static std::vector<VirtualCameraDeclaration> Parse(std::string_view text);
+
+    friend bool operator==(const VirtualCameraDeclaration&, const VirtualCameraDeclaration&) = default;
+};
+
+} // namespace kamsel::virtualcam

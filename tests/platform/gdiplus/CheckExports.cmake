@@ -1,0 +1,17 @@
+# Fails unless the module exports exactly the nine flat GDI+ functions.
+execute_process(COMMAND nm -D --defined-only ${MODULE} OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${MODULE}")
+endif()
+string(REGEX MATCHALL "[^ \n]+\n" names "${symbols}")
+set(exported "")
+foreach(line ${names})
+    string(STRIP "${line}" name)
+    list(APPEND exported ${name})
+endforeach()
+list(SORT exported)
+set(expected GdipCreateBitmapFromStream GdipCreateHBITMAPFromBitmap GdipDisposeImage GdipGetImageDimension
+    GdipGetImagePalette GdipGetImagePaletteSize GdipGetImagePixelFormat GdiplusShutdown GdiplusStartup)
+if(NOT exported STREQUAL expected)
+    message(FATAL_ERROR "${MODULE} exports ${exported}, expected ${expected}")
+endif()

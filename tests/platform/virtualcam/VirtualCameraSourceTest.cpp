@@ -1,0 +1,88 @@
+#include "platform/virtualcam/VirtualCameraSource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+namespace kamsel::virtualcam {
+namespace {
+
+using Source = VirtualCameraDeclaration::Source;
+
+TEST(VirtualCameraDeclaration, NamesAreKeptAsWrittenAndPatternIsTheDefault) {
+    using D = VirtualCameraDeclaration;
+    EXPECT_EQ(D::Parse("Cam A;Cam B=pattern"),
+              (std::vector<D>{{"Cam A", Source::Pattern, ""}, {"Cam B", Source::Pattern, ""}}));
+    EXPECT_EQ(D::Parse(" Cam A ; Cam\tB =  pattern ;C="), (std::vector<D>{{" Cam A ", Source::Pattern, ""},
+                                                                          {" Cam\tB ", Source::Pattern, ""},
+                                                                          {"C", Source::Pattern, ""}}));
+    // Only entries with nothing in them are skipped; a blank is a name.
+    EXPECT_EQ(D::Parse(";;Cam A;;; ;"),
+              (std::vector<D>{{"Cam A", Source::Pattern, ""}, {" ", Source::Pattern, ""}}));
+    EXPECT_TRUE(D::Parse("").empty());
+    EXPECT_TRUE(D::Parse(";;").empty());
+    // Bytes that are not valid text pass through untouched.
+    EXPECT_EQ(D::Parse("\xff\xfe"
+                       "Cam")[0]
+                  .name,
+              "\xff\xfe"
+              "Cam");
+}
+
+TEST(VirtualCameraDeclaration, FileSourcesAreToldApartByTheirEnding) {
+    const auto parsed = VirtualCameraDeclaration::Parse(
+        "Clip=/tmp/a.y4m;Movie= /tmp/b.MJPEG ;Old=/x/c.mjpg;Film=/x/d.avi;Odd=/x/e=f.Y4M");
+    ASSERT_EQ(parsed.size(), 5u);
+    EXPECT_EQ(parsed[0], (VirtualCameraDeclaration{"Clip", Source::Y4mFile, "/tmp/a.y4m"}));
+    EXPECT_EQ(parsed[1], (VirtualCameraDeclaration{"Movie", Source::MjpegFile, "/tmp/b.MJPEG"}));
+    EXPECT_EQ(parsed[2], (VirtualCameraDeclaration{"Old", Source::MjpegFile, "/x/c.mjpg"}));
+    EXPECT_EQ(parsed[3], (VirtualCameraDeclaration{"Film", Source::OtherFile, "/x/d.avi"}));
+    EXPECT_EQ(parsed[4], (VirtualCameraDeclaration{"Odd", Source::Y4mFile, "/x/e=f.Y4M"}));
+}
+
+TEST(VirtualCameraSource, EnumeratesNewUnopenedDevicesInDeclarationOrder) {
+    VirtualCameraSource source("Cam A;Clip=/nowhere/clip.y4m;Cam B=pattern");
+    for (int round = 0; round < 2; ++round) {
+        const auto devices = source.Enumerate();
+        ASSERT_EQ(devices.size(), 3u);
+        EXPECT_EQ(devices[0]->FriendlyName(), "Cam A");
+        EXPECT_EQ(devices[0]->Location(), "pattern");
+        EXPECT_EQ(devices[1]->FriendlyName(), "Clip");
+        EXPECT_EQ(devices[1]->Location(), "/nowhere/clip.y4m");
+        EXPECT_EQ(devices[2]->FriendlyName(), "Cam B");
+        EXPECT_TRUE(devices[0]->Modes().empty());
+        ASSERT_TRUE(devices[0]->Open().Ok());
+        EXPECT_EQ(devices[0]->Modes().size(), 9u);
+    }
+}
+
+// Sets the variable for one test and puts back what was there.
+class EnvironmentVariable {
+  public:
+    EnvironmentVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~EnvironmentVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(VirtualCameraSource, ReadsTheEnvironment) {
+    {
+        EnvironmentVariable declared(VirtualCameraSource::kEnvironmentVariable, "Cam A;Cam B=pattern");
+        const auto devices = VirtualCameraSource::FromEnvironment()->Enumerate();
+        ASSERT_EQ(devices.size(), 2u);
+        EXPECT_EQ(devices[0]->FriendlyName(), "Cam A");
+        EXPECT_EQ(devices[1]->FriendlyName(), "Cam B");
+    }
+    EnvironmentVariable unset(VirtualCameraSource::kEnvironmentVariable, nullptr);
+    EXPECT_TRUE(VirtualCameraSource::FromEnvironment()->Enumerate().empty());
+}
+
+} // namespace
+} // namespace kamsel::virtualcam
