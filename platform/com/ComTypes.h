@@ -16,7 +16,9 @@ using BOOL = std::int32_t;
 using LONGLONG = std::int64_t;
 using REFERENCE_TIME = std::int64_t; // 100 ns units
 
-constexpr HRESULT MakeHresult(std::uint32_t value) { return static_cast<HRESULT>(value); }
+constexpr HRESULT MakeHresult(std::uint32_t value) {
+    return static_cast<HRESULT>(value);
+}
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -35,8 +37,12 @@ constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHresult(0x80040154u);
 constexpr HRESULT STG_E_INVALIDFUNCTION = MakeHresult(0x80030001u);
 constexpr HRESULT STG_E_INVALIDPOINTER = MakeHresult(0x80030009u);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 // Wraps a POSIX errno value the way the platform wraps Win32 errors
 // (FACILITY_WIN32), so a failing system call travels as a failure status.

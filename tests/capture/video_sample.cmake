@@ -1,0 +1,11 @@
+# The capture object and its sample callback.
+kamsel_add_test(capture_sample_callback_test
+    SOURCES SampleGrabberCallbackTest.cpp TVideoFormatTest.cpp
+    LIBS kamsel_capture
+    LABELS threaded)
+
+# The capture object over fake cameras; every test streams on a device thread.
+kamsel_add_test(capture_video_sample_test
+    SOURCES VideoSampleFixture.cpp SampleRecorder.cpp TVideoSampleGraphTest.cpp TVideoSampleFormatsTest.cpp TVideoSampleControlsTest.cpp
+    LIBS kamsel_capture kamsel_dshow_fakes
+    LABELS threaded)
