@@ -23,6 +23,7 @@
 
 // Frame hand-off and pass-throughs.
 #include <QEvent>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -30,6 +31,9 @@
 
 namespace kamsel::system {
 class TickSource;
+}
+namespace kamsel::capture {
+class TVideoSample;
 }
 namespace kamsel::frames {
 class ExceptionHandler;
@@ -166,10 +170,48 @@ class TVideoImage {
     // Tick of the last idle notification; 0 at construction.
     std::atomic<std::uint32_t> IdleTick{0};
 
-    // Frees the capture object (none yet in this build) and sets
-    // FramesPerSecond to 0. Slots, FrameBitmap and FrameCallback stay, so a
-    // frame message still queued shows the last sample.
+    // Capture object of the running camera; none while stopped. Created by
+    // each VideoStart, destroyed by each VideoStop.
+    std::unique_ptr<capture::TVideoSample> VideoSample;
+
+    // Starts capture on the named device ("#" and the list position, or a
+    // friendly name): 0 = running, 1 = failed (whatever failed; the capture
+    // object is gone again then). A running capture is stopped first.
+    std::int32_t VideoStart(const QString& DeviceName);
+    // Frees the capture object; when it returns, no sample can arrive any more.
+    // FramesPerSecond becomes 0. Slots, FrameBitmap and FrameCallback stay, so
+    // a frame message still queued shows the last sample.
     void VideoStop();
+    // Pause and resume a running capture object; nothing without one.
+    void VideoPause();
+    void VideoResume();
+    // A capture object exists and is paused.
+    bool IsPaused() const;
+
+    // The names of the video capture devices, in the platform's order; needs
+    // no capture object.
+    void GetListOfDevices(QStringList& List);
+    // One line per video size of the running device ("640*480  (YUY2)"); the
+    // list is left alone without a capture object.
+    void GetListOfSupportedVideoSizes(QStringList& List);
+    // Applies line Index of the size list and reads the format again; when the
+    // format cannot be read, the old size stays and capture goes on.
+    void SetResolutionByIndex(std::int32_t Index);
+    // The device's own property dialog (modal); capture goes on meanwhile.
+    void ShowProperty();
+    // The stream format dialog (modal), then the format is read again; when it
+    // cannot be read, capture stops.
+    void ShowProperty_Stream();
+    // Reads image control Index (0 to 9). Without a capture object, for
+    // another index, for a device without image controls or when the query
+    // fails, Min -1, Max -1, Step 0, Default 0, Value 0 and Manual true come
+    // back. Returns the capture object's status, or 1 when there was none.
+    std::int32_t GetVideoPropertySettings(std::int32_t Index, std::int32_t& Min, std::int32_t& Max,
+                                          std::int32_t& Step, std::int32_t& Default, std::int32_t& Value,
+                                          bool& Manual);
+    // Sets image control Index (0 to 9), manual (2) or automatic (1). Returns
+    // the capture object's status; 1 without one or for another index.
+    std::int32_t SetVideoProperty(std::int32_t Index, std::int32_t Value, bool Manual);
 
     void SetDisplayCanvas(Canvas* canvas);
     // Decodes the newest slot if needed and draws FrameBitmap at (0, 0) on
@@ -203,6 +245,10 @@ class TVideoImage {
     // Decodes the pinned newest slot into FrameBitmap unless it is already.
     void DecodeNewestSlot();
     void HandleFrameMessage();
+    // Takes over a format read from the capture object and sizes FrameBitmap.
+    void ApplyVideoFormat(std::int32_t width, std::int32_t height, std::uint32_t fourcc);
+    // Registers SampleArrived with the capture object.
+    void RegisterSampleProcedure();
     void MeasureRate(std::uint32_t now) noexcept;
     bool UserInterfaceBusy(std::uint32_t now) const noexcept;
     // The slot the next sample goes to, or -1 when both candidates are pinned.

@@ -5,10 +5,15 @@
 
 #include "TVideoImage.h"
 
+#include "capture/DeviceEnumeration.h"
+#include "capture/TVideoSample.h"
 #include "frames/ExceptionHandler.h"
 #include "frames/FrameMessageWindow.h"
 #include "frames/IdleNotifier.h"
 #include "platform/system/SystemTickSource.h"
+
+#include <QApplication>
+#include <QMainWindow>
 
 #include <array>
 #include <cstring>
@@ -29,6 +34,25 @@ constexpr std::int64_t kBusyMilliseconds = 1000;
 const std::array<const char*, 10> kControlNames = {"Brightness", "Contrast", "Hue",         "Saturation",
                                                    "Sharpness",  "Gamma",    "ColorEnable", "WhiteBalance",
                                                    "Backlight",  "Gain"};
+
+// Image control defaults when nothing could be read.
+constexpr std::int32_t kNoMinimum = -1;
+constexpr std::int32_t kNoMaximum = -1;
+// Control flags as the capture object takes them.
+constexpr com::LONG kFlagsAutomatic = 1;
+constexpr com::LONG kFlagsManual = 2;
+
+// The application's main window, which owns the capture object's dialogs and
+// receives its graph events: the first main window among the top-level
+// widgets; none outside a widget application or before it has one.
+dshow::HWND MainWindowHandle() {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+        return {};
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(widget) != nullptr)
+            return dshow::HWND(widget);
+    return {};
+}
 
 } // namespace
 
@@ -73,8 +97,164 @@ TVideoImage::~TVideoImage() {
     // FrameBitmap, JpegImage and JpegStream go with the remaining members.
 }
 
+// ---- capture ----
+
+std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
+    // Stop first: counters reset while the old stream still ran could pick up
+    // one of its samples.
+    if (VideoSample)
+        VideoStop();
+    SkippedFrames.store(0, std::memory_order_relaxed);
+    FrameCount.store(0, std::memory_order_relaxed);
+    RateTick.store(0, std::memory_order_relaxed);
+    FramesPerSecond.store(0.0, std::memory_order_relaxed);
+    FrameDecoded = false;
+
+    com::HRESULT status = com::E_FAIL;
+    try {
+        com::HRESULT created = com::S_OK; // not examined: a failed build fails the start
+        VideoSample = capture::TVideoSample::Create(MainWindowHandle(), false,
+                                                    capture::TVideoSample::kSampleCBMode, created);
+        QString foundName;
+        status = VideoSample->StartVideo(DeviceName, false, foundName);
+    } catch (...) {
+        status = -1;
+    }
+    if (com::FAILED(status)) {
+        VideoStop();
+        return 1;
+    }
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint32_t fourcc = 0;
+    if (com::FAILED(VideoSample->GetVideoFormat(width, height, fourcc))) {
+        VideoStop();
+        return 1;
+    }
+    ApplyVideoFormat(width, height, fourcc);
+    RegisterSampleProcedure();
+    return 0;
+}
+
 void TVideoImage::VideoStop() {
     FramesPerSecond.store(0.0, std::memory_order_relaxed);
+    if (VideoSample) {
+        try {
+            // Stops the stream and waits for its thread: no sample follows.
+            VideoSample->Destroy();
+        } catch (...) {
+            // Nothing more can be done about a capture object that will not go
+            // quietly; it is released all the same.
+        }
+        VideoSample.reset();
+    }
+    // A sample that completed a rate window during the stop is not the rate of
+    // a stopped camera.
+    FramesPerSecond.store(0.0, std::memory_order_relaxed);
+}
+
+void TVideoImage::VideoPause() {
+    if (VideoSample)
+        VideoSample->PauseVideo();
+}
+
+void TVideoImage::VideoResume() {
+    if (VideoSample)
+        VideoSample->ResumeVideo();
+}
+
+bool TVideoImage::IsPaused() const {
+    return VideoSample && VideoSample->GetState() == 1;
+}
+
+void TVideoImage::ApplyVideoFormat(std::int32_t width, std::int32_t height, std::uint32_t fourcc) {
+    VideoWidth = width;
+    VideoHeight = height;
+    VideoFourCC = fourcc;
+    FrameBitmap.SetFormat(PixelFormat::Bits24);
+    FrameBitmap.SetSize(width, height);
+}
+
+void TVideoImage::RegisterSampleProcedure() {
+    VideoSample->SetCallBack(capture::TSampleCallBack::Bind<&TVideoImage::SampleArrived>(this));
+}
+
+// ---- pass-throughs ----
+
+void TVideoImage::GetListOfDevices(QStringList& List) {
+    capture::ListCaptureDevices(List); // the list says it all; the status adds nothing
+}
+
+void TVideoImage::GetListOfSupportedVideoSizes(QStringList& List) {
+    if (VideoSample)
+        VideoSample->GetListOfVideoSizes(&List);
+}
+
+void TVideoImage::SetResolutionByIndex(std::int32_t Index) {
+    if (!VideoSample)
+        return;
+    VideoSample->SetVideoFormat(Index);
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint32_t fourcc = 0;
+    if (com::SUCCEEDED(VideoSample->GetVideoFormat(width, height, fourcc)))
+        ApplyVideoFormat(width, height, fourcc);
+}
+
+void TVideoImage::ShowProperty() {
+    if (VideoSample)
+        VideoSample->ShowPropertyDialog();
+}
+
+void TVideoImage::ShowProperty_Stream() {
+    if (!VideoSample)
+        return;
+    VideoSample->ShowStreamPropertyDialog();
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint32_t fourcc = 0;
+    if (com::FAILED(VideoSample->GetVideoFormat(width, height, fourcc))) {
+        VideoStop();
+        return;
+    }
+    ApplyVideoFormat(width, height, fourcc);
+    RegisterSampleProcedure();
+}
+
+std::int32_t TVideoImage::GetVideoPropertySettings(std::int32_t Index, std::int32_t& Min, std::int32_t& Max,
+                                                   std::int32_t& Step, std::int32_t& Default,
+                                                   std::int32_t& Value, bool& Manual) {
+    // The capture object's outputs start at the defaults, so whatever it does
+    // not write (a device without image controls) stays a default.
+    com::LONG min = kNoMinimum, max = kNoMaximum, step = 0, defaultValue = 0, value = 0;
+    com::LONG flags = 0; // anything but 1 reads as manual, the default
+    Min = min;
+    Max = max;
+    Step = step;
+    Default = defaultValue;
+    Value = value;
+    Manual = true;
+    std::int32_t control = 0;
+    if (!VideoSample || VideoPropertyIndex(Index, control) != 0)
+        return 1;
+    const com::HRESULT status =
+        VideoSample->GetVideoPropertySettings(control, min, max, step, defaultValue, flags, value);
+    if (com::FAILED(status))
+        return status;
+    Min = min;
+    Max = max;
+    Step = step;
+    Default = defaultValue;
+    Value = value;
+    Manual = flags != kFlagsAutomatic;
+    return status;
+}
+
+std::int32_t TVideoImage::SetVideoProperty(std::int32_t Index, std::int32_t Value, bool Manual) {
+    std::int32_t control = 0;
+    if (!VideoSample || VideoPropertyIndex(Index, control) != 0)
+        return 1;
+    return VideoSample->SetVideoProperty(control, Manual ? kFlagsManual : kFlagsAutomatic, Value);
 }
 
 void TVideoImage::SetDisplayCanvas(Canvas* canvas) {

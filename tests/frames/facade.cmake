@@ -15,3 +15,10 @@ foreach(target frames_facade_test frames_idle_test)
     gtest_discover_tests(${target} TEST_PREFIX "UnixDispatcher." DISCOVERY_TIMEOUT 120
         PROPERTIES LABELS threaded ENVIRONMENT QT_NO_GLIB=1 TIMEOUT 300)
 endforeach()
+
+# The facade over capture objects: fake cameras with fault injection, and the
+# pattern virtual camera end to end.
+kamsel_add_test(frames_facade_capture_test
+    SOURCES TVideoImageCaptureTest.cpp TVideoImagePatternCameraTest.cpp
+    LIBS kamsel_frames kamsel_capture kamsel_dshow_fakes kamsel_virtualcam
+    LABELS threaded)
