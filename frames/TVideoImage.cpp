@@ -31,8 +31,8 @@ QString FourCCName(std::uint32_t code) {
 
 } // namespace
 
-TVideoImage::TVideoImage() = default;
-TVideoImage::~TVideoImage() = default;
+// Construction and destruction are with the frame hand-off, in
+// TVideoImageFacade.cpp.
 
 void TVideoImage::InitYUVTables() {
     if (TablesReady)

@@ -23,6 +23,26 @@
 #include <array>
 #include <cstdint>
 
+// Frame hand-off and pass-throughs.
+#include <QEvent>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace kamsel::system {
+class TickSource;
+}
+namespace kamsel::capture {
+class TVideoSample;
+}
+namespace kamsel::frames {
+class ExceptionHandler;
+class FrameMessageWindow;
+class IdleNotifier;
+} // namespace kamsel::frames
+
 namespace kamsel::frames {
 
 // The FourCC code of four letters: the first letter is the lowest byte.
@@ -86,6 +106,174 @@ class TVideoImage {
     // Makes FrameBitmap a 24-bit bitmap of the video size before raw pixels go in.
     void FitBitmapToVideo();
     void WriteFailureText(std::int32_t length);
+
+    // ------------------------------------------------------------------
+    // Frame hand-off from the capture streaming thread, arrival rate, busy
+    // dropping, drawing and fetching (TVideoImageFacade.cpp).
+    //
+    // The streaming thread runs SampleArrived only; everything else runs on
+    // the user-interface thread, which must be the application's main thread
+    // and the thread that constructs and destroys the facade.
+    // ------------------------------------------------------------------
+  public:
+    // The client's frame procedure, called on the user-interface thread for
+    // each handled frame message with (this facade, VideoWidth, VideoHeight,
+    // the raw bytes of the newest slot in the camera's format). Buffer is valid
+    // only during the call and may be null before the first sample.
+    using TFrameCallback = std::function<void(TVideoImage& Sender, std::int32_t Width, std::int32_t Height,
+                                              const std::uint8_t* Buffer)>;
+
+    // What the facade takes from its surroundings; tests replace them.
+    struct Services {
+        const system::TickSource* Ticks; // millisecond ticks; must outlive the facade
+        ExceptionHandler* Exceptions;    // reports errors raised while a frame is handled
+        Services();                      // the system ticks and the application's handler
+    };
+    explicit TVideoImage(const Services& services);
+
+    // Number of the private frame message.
+    static constexpr QEvent::Type FrameMessage = QEvent::Type(1686);
+
+    // Set while the frame message is handled (user-interface thread only).
+    bool FrameBusy = false;
+    // Samples dropped because the user interface was busy or both free slots
+    // were in use, plus frame messages dropped because one was being handled.
+    std::atomic<std::int32_t> SkippedFrames{0};
+    // Samples that arrived since the last VideoStart, dropped ones included.
+    std::atomic<std::int32_t> FrameCount{0};
+    // Tick of the last rate measurement; 0 = none yet.
+    std::atomic<std::uint32_t> RateTick{0};
+    // Arrival rate of samples, measured over windows of 30 samples.
+    std::atomic<double> FramesPerSecond{0.0};
+    // Where PaintFrame draws; not owned; null = no drawing.
+    Canvas* DisplayCanvas = nullptr;
+
+    // The hand-off ring. The streaming thread copies each accepted sample into
+    // the slot after CurrentSlot and then publishes it in CurrentSlot; the
+    // user-interface thread reads only the slot it has pinned as the newest
+    // (PaintFrame, GetBitmap, the frame procedure's Buffer). The producer
+    // never writes or reallocates a pinned slot: when the slot after
+    // CurrentSlot is pinned it takes the one after that, and when that one is
+    // pinned too it drops the sample and counts it in SkippedFrames. A slot's
+    // block is reallocated only when the sample length changes; SlotSize is
+    // the length of the sample last copied into it (0 = no block). Read these
+    // from outside only while no sample can arrive.
+    std::array<std::unique_ptr<std::uint8_t[]>, 3> SlotBuffer;
+    std::array<std::int32_t, 3> SlotSize{};
+    // Slot holding the newest sample; 0 at construction.
+    std::atomic<std::int32_t> CurrentSlot{0};
+
+    // Hidden window whose procedure is WndProc.
+    std::unique_ptr<FrameMessageWindow> MessageWindow;
+    // Set once after construction, before capture starts.
+    TFrameCallback FrameCallback;
+    // The application's idle notification, delivered to AppIdle.
+    std::unique_ptr<IdleNotifier> IdleEvents;
+    // Tick of the last idle notification; 0 at construction.
+    std::atomic<std::uint32_t> IdleTick{0};
+
+    // Capture object of the running camera; none while stopped. Created by
+    // each VideoStart, destroyed by each VideoStop.
+    std::unique_ptr<capture::TVideoSample> VideoSample;
+
+    // Starts capture on the named device ("#" and the list position, or a
+    // friendly name): 0 = running, 1 = failed (whatever failed; the capture
+    // object is gone again then). A running capture is stopped first.
+    std::int32_t VideoStart(const QString& DeviceName);
+    // Frees the capture object; when it returns, no sample can arrive any more.
+    // FramesPerSecond becomes 0. Slots, FrameBitmap and FrameCallback stay, so
+    // a frame message still queued shows the last sample.
+    void VideoStop();
+    // Pause and resume a running capture object; nothing without one.
+    void VideoPause();
+    void VideoResume();
+    // A capture object exists and is paused.
+    bool IsPaused() const;
+
+    // The names of the video capture devices, in the platform's order; needs
+    // no capture object.
+    void GetListOfDevices(QStringList& List);
+    // One line per video size of the running device ("640*480  (YUY2)"); the
+    // list is left alone without a capture object.
+    void GetListOfSupportedVideoSizes(QStringList& List);
+    // Applies line Index of the size list and reads the format again; when the
+    // format cannot be read, the old size stays and capture goes on.
+    void SetResolutionByIndex(std::int32_t Index);
+    // The device's own property dialog (modal); capture goes on meanwhile.
+    void ShowProperty();
+    // The stream format dialog (modal), then the format is read again; when it
+    // cannot be read, capture stops.
+    void ShowProperty_Stream();
+    // Reads image control Index (0 to 9). Without a capture object, for
+    // another index, for a device without image controls or when the query
+    // fails, Min -1, Max -1, Step 0, Default 0, Value 0 and Manual true come
+    // back. Returns the capture object's status, or 1 when there was none.
+    std::int32_t GetVideoPropertySettings(std::int32_t Index, std::int32_t& Min, std::int32_t& Max,
+                                          std::int32_t& Step, std::int32_t& Default, std::int32_t& Value,
+                                          bool& Manual);
+    // Sets image control Index (0 to 9), manual (2) or automatic (1). Returns
+    // the capture object's status; 1 without one or for another index.
+    std::int32_t SetVideoProperty(std::int32_t Index, std::int32_t Value, bool Manual);
+
+    void SetDisplayCanvas(Canvas* canvas);
+    // Decodes the newest slot if needed and draws FrameBitmap at (0, 0) on
+    // DisplayCanvas; nothing without a canvas, no drawing while it is locked.
+    void PaintFrame();
+    // Decodes the newest slot if needed and copies FrameBitmap (size, pixel
+    // format, pixels) into target.
+    void GetBitmap(Bitmap24& target);
+
+    // Producer entry point, on the capture streaming thread: counts the sample
+    // for the rate, drops it while the user interface is busy, else copies it
+    // into the ring and posts one frame message. Buffer holds Length bytes and
+    // is read only during the call. One producer at a time. Never throws.
+    void SampleArrived(const std::uint8_t* Buffer, const std::int32_t& Length) noexcept;
+    // Procedure of MessageWindow: handles the frame message; other events go to
+    // the window's default handling. Returns whether the event was handled.
+    bool WndProc(QEvent& message);
+    // Handler of the idle notification: records the tick; done = true.
+    void AppIdle(bool& done);
+
+    // Maps a control index to the capture object's control number: 0 to 9
+    // map to themselves (result 0), anything else gives result 1.
+    static std::int32_t VideoPropertyIndex(std::int32_t index, std::int32_t& control);
+
+  private:
+    class SlotPin;
+    friend class SlotPin;
+
+    // Pins the newest slot for reading until the pin goes.
+    SlotPin PinNewestSlot();
+    // Decodes the pinned newest slot into FrameBitmap unless it is already.
+    void DecodeNewestSlot();
+    void HandleFrameMessage();
+    // Takes over a format read from the capture object and sizes FrameBitmap.
+    void ApplyVideoFormat(std::int32_t width, std::int32_t height, std::uint32_t fourcc);
+    // Registers SampleArrived with the capture object.
+    void RegisterSampleProcedure();
+    void MeasureRate(std::uint32_t now) noexcept;
+    bool UserInterfaceBusy(std::uint32_t now) const noexcept;
+    // The slot the next sample goes to, or -1 when both candidates are pinned.
+    int ChooseProducerSlot() const noexcept;
+    // Copies the sample into the slot; false when no block could be had.
+    bool StoreSample(int slot, const std::uint8_t* buffer, std::int32_t length) noexcept;
+
+    const system::TickSource& Ticks;
+    ExceptionHandler& Exceptions;
+    // Pins held by the user-interface thread on each slot.
+    std::array<std::atomic<int>, 3> SlotReaders{};
+    // Serial number of the sample in each slot (0 = none), written with the
+    // slot; the serial of the last stored sample (streaming thread only); the
+    // serial of the sample FrameBitmap shows (user-interface thread only).
+    std::array<std::uint64_t, 3> SlotSerial{};
+    std::uint64_t LastSerial = 0;
+    std::uint64_t DecodedSerial = 0;
 };
+
+using TFrameCallback = TVideoImage::TFrameCallback;
+
+// Sets name to the name of image control index ("Brightness" ... "Gain");
+// leaves it unchanged for an index outside 0 to 9.
+void GetVideoPropertyName(std::int32_t index, QString& name);
 
 } // namespace kamsel::frames

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, only those missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
