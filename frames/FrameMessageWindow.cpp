@@ -10,8 +10,10 @@ FrameMessageWindow::FrameMessageWindow(QEvent::Type message, Procedure procedure
     : message_(message), procedure_(std::move(procedure)) {}
 
 void FrameMessageWindow::PostFrameMessage(std::int32_t length, int slot) {
+    auto* message = new FrameEvent(message_, length, slot);
+    handOff_.Publish();
     // The event queue takes ownership of the event.
-    QCoreApplication::postEvent(this, new FrameEvent(message_, length, slot));
+    QCoreApplication::postEvent(this, message);
 }
 
 bool FrameMessageWindow::DefaultProc(QEvent& event) {
@@ -19,6 +21,7 @@ bool FrameMessageWindow::DefaultProc(QEvent& event) {
 }
 
 bool FrameMessageWindow::event(QEvent* event) {
+    handOff_.Receive();
     return procedure_(*event);
 }
 

@@ -8,6 +8,8 @@
 // loop of the thread the window lives on. Destroying the window discards the
 // frame messages still queued for it.
 
+#include "platform/system/QueuedHandOff.h"
+
 #include <QEvent>
 #include <QObject>
 
@@ -55,6 +57,9 @@ class FrameMessageWindow final : public QObject {
   private:
     QEvent::Type message_;
     Procedure procedure_;
+    // Orders the building of a frame message on the streaming thread before
+    // its reading on this window's thread, for the race detector.
+    system::QueuedHandOff handOff_;
 };
 
 } // namespace kamsel::frames

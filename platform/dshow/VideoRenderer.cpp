@@ -98,9 +98,11 @@ HRESULT VideoRenderer::ReceiveSample(IMediaSample& sample) {
     QImage picture = FrameImage(input_.ConnectedType().Get(), data, sample.GetActualDataLength());
     if (picture.isNull())
         return S_OK;
+    handOff_.Publish();
     QMetaObject::invokeMethod(
         relay_.get(),
         [this, picture = std::move(picture)]() mutable {
+            handOff_.Receive();
             if (window_)
                 window_->ShowFrame(std::move(picture));
         },

@@ -15,6 +15,7 @@
 #include "GraphInterfaces.h"
 #include "InputPin.h"
 #include "VideoRendererWidget.h"
+#include "platform/system/QueuedHandOff.h"
 
 #include <QObject>
 #include <QPointer>
@@ -50,6 +51,9 @@ class VideoRenderer final : public FilterBase<IVideoWindow>, private InputPinOwn
 
     InputPin input_;
     std::unique_ptr<QObject> relay_;
+    // Orders each picture's making on the streaming thread before its showing
+    // on the user-interface thread, for the race detector.
+    system::QueuedHandOff handOff_;
     QPointer<VideoRendererWidget> window_;
     OAHWND owner_;
     LONG style_ = 0;
