@@ -13,13 +13,13 @@ namespace kamsel::frames {
 namespace {
 
 constexpr std::uint32_t kRgb = 0;
-constexpr std::uint32_t kI420 = FourCC('I', '4', '2', '0');
-constexpr std::uint32_t kIYUV = FourCC('I', 'Y', 'U', 'V');
-constexpr std::uint32_t kYV12 = FourCC('Y', 'V', '1', '2');
-constexpr std::uint32_t kYUY2 = FourCC('Y', 'U', 'Y', '2');
-constexpr std::uint32_t kYUNV = FourCC('Y', 'U', 'N', 'V');
-constexpr std::uint32_t kYUYV = FourCC('Y', 'U', 'Y', 'V');
-constexpr std::uint32_t kMJPG = FourCC('M', 'J', 'P', 'G');
+constexpr std::uint32_t kI420 = FourCC("I420");
+constexpr std::uint32_t kIYUV = FourCC("IYUV");
+constexpr std::uint32_t kYV12 = FourCC("YV12");
+constexpr std::uint32_t kYUY2 = FourCC("YUY2");
+constexpr std::uint32_t kYUNV = FourCC("YUNV");
+constexpr std::uint32_t kYUYV = FourCC("YUYV");
+constexpr std::uint32_t kMJPG = FourCC("MJPG");
 
 QString FourCCName(std::uint32_t code) {
     if (code == kRgb)

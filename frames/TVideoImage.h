@@ -19,6 +19,7 @@
 #include "frames/Bitmap24.h"
 #include "frames/JpegImage.h"
 #include "frames/MemoryStream.h"
+#include "platform/media/FourCC.h"
 
 #include <array>
 #include <cstdint>
@@ -45,11 +46,7 @@ class IdleNotifier;
 
 namespace kamsel::frames {
 
-// The FourCC code of four letters: the first letter is the lowest byte.
-constexpr std::uint32_t FourCC(char a, char b, char c, char d) {
-    return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
-           std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
-}
+using media::FourCC;
 
 class TVideoImage {
   public:

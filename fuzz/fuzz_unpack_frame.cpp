@@ -26,14 +26,14 @@ namespace {
 using kamsel::frames::FourCC;
 
 constexpr std::array<std::uint32_t, 9> kCodes{0,
-                                              FourCC('I', '4', '2', '0'),
-                                              FourCC('I', 'Y', 'U', 'V'),
-                                              FourCC('Y', 'V', '1', '2'),
-                                              FourCC('Y', 'U', 'Y', '2'),
-                                              FourCC('Y', 'U', 'N', 'V'),
-                                              FourCC('Y', 'U', 'Y', 'V'),
-                                              FourCC('M', 'J', 'P', 'G'),
-                                              FourCC('H', '2', '6', '4')};
+                                              FourCC("I420"),
+                                              FourCC("IYUV"),
+                                              FourCC("YV12"),
+                                              FourCC("YUY2"),
+                                              FourCC("YUNV"),
+                                              FourCC("YUYV"),
+                                              FourCC("MJPG"),
+                                              FourCC("H264")};
 
 // Kept across inputs like the facade of a running pane, whose decoder and
 // stream are reused from frame to frame.

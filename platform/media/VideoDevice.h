@@ -8,6 +8,8 @@
 // interface thread in the program), except FrameSink's callbacks, which run on
 // the device's own streaming thread.
 
+#include "FourCC.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,16 +17,6 @@
 #include <vector>
 
 namespace kamsel::media {
-
-// FourCC from four letters, lowest byte first: FourCC("YUY2").
-constexpr std::uint32_t FourCC(const char (&code)[5]) {
-    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(code[0])) |
-           static_cast<std::uint32_t>(static_cast<std::uint8_t>(code[1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<std::uint8_t>(code[2])) << 16 |
-           static_cast<std::uint32_t>(static_cast<std::uint8_t>(code[3])) << 24;
-}
-// Uncompressed 24-bit blue-green-red, rows bottom-up (as a DIB).
-constexpr std::uint32_t kFourCCRgb24 = 0;
 
 // A failure from a device: a negative errno-style code (or 0) and a message
 // that names the device or file and the system's reason.

@@ -24,7 +24,7 @@ using dshow::FaultPoint;
 using media::ImageControl;
 using test::FakeTickSource;
 
-constexpr std::uint32_t kYUY2 = FourCC('Y', 'U', 'Y', '2');
+constexpr std::uint32_t kYUY2 = FourCC("YUY2");
 constexpr std::size_t kVgaYuy2 = 640 * 480 * 2;
 
 class TVideoImageCapture : public ::testing::Test {

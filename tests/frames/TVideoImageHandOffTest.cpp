@@ -25,7 +25,7 @@ using test::HandlePostedEvents;
 using test::OnStreamingThread;
 using test::Sample;
 
-constexpr std::uint32_t kYUY2 = FourCC('Y', 'U', 'Y', '2');
+constexpr std::uint32_t kYUY2 = FourCC("YUY2");
 
 class TVideoImageHandOff : public ::testing::Test {
   protected:

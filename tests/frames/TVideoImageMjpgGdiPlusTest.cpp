@@ -12,7 +12,7 @@ using test::IsPrevious;
 using test::MakeImage;
 using test::Subsampling;
 
-constexpr std::uint32_t kMJPG = FourCC('M', 'J', 'P', 'G');
+constexpr std::uint32_t kMJPG = FourCC("MJPG");
 
 std::vector<std::uint8_t> CameraFrame(int w, int h, Subsampling s) {
     auto frame = test::StripHuffmanTables(

@@ -10,7 +10,7 @@ using test::IsPrevious;
 using test::MakeImage;
 using test::Subsampling;
 
-constexpr std::uint32_t kMJPG = FourCC('M', 'J', 'P', 'G');
+constexpr std::uint32_t kMJPG = FourCC("MJPG");
 
 std::vector<std::uint8_t> Quadrants(int w, int h, Subsampling s) {
     return EncodeJpeg(w, h, s, [&](int x, int y, std::uint8_t* bgr) { test::Quadrants(w, h, x, y, bgr); });

@@ -81,7 +81,7 @@ TEST(TVideoImageTables, ColoursOfTheWorkedExamples) {
     TVideoImage image;
     image.VideoWidth = 2;
     image.VideoHeight = 1;
-    image.VideoFourCC = FourCC('Y', 'U', 'Y', '2');
+    image.VideoFourCC = FourCC("YUY2");
     image.FrameBitmap.SetSize(2, 1);
     using C = std::array<int, 3>; // blue, green, red
     EXPECT_EQ(Colour(image, 16, 128, 128), (C{0, 0, 0}));

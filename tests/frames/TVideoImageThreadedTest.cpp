@@ -49,7 +49,7 @@ TEST(TVideoImageThreaded, SamplesArriveWholeAndEachAcceptedOneIsHandledOnce) {
     TVideoImage image(services);
     image.VideoWidth = kWidth;
     image.VideoHeight = kHeight;
-    image.VideoFourCC = FourCC('Y', 'U', 'Y', '2');
+    image.VideoFourCC = FourCC("YUY2");
     Bitmap24 screen(kWidth, kHeight);
     image.SetDisplayCanvas(&screen.GetCanvas());
 

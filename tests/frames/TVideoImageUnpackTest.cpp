@@ -13,9 +13,9 @@ using test::MakeImage;
 using test::RandomBytes;
 using test::SamePixels;
 
-constexpr std::uint32_t kYUY2 = FourCC('Y', 'U', 'Y', '2');
-constexpr std::uint32_t kI420 = FourCC('I', '4', '2', '0');
-constexpr std::uint32_t kYV12 = FourCC('Y', 'V', '1', '2');
+constexpr std::uint32_t kYUY2 = FourCC("YUY2");
+constexpr std::uint32_t kI420 = FourCC("I420");
+constexpr std::uint32_t kYV12 = FourCC("YV12");
 
 // The colour the tables give for (y, u, v), as blue, green, red.
 std::array<std::uint8_t, 3> Expected(TVideoImage& image, std::uint8_t y, std::uint8_t u, std::uint8_t v) {
@@ -46,7 +46,7 @@ TEST(TVideoImagePacked, ConvertsFullAndLongerSamplesAndRejectsOthers) {
         }
 
     // 488 rows, a multiple of 4: the first 480 are the picture.
-    auto longer = MakeImage(640, 480, FourCC('Y', 'U', 'N', 'V'));
+    auto longer = MakeImage(640, 480, FourCC("YUNV"));
     auto bigSample = sample;
     const auto tail = RandomBytes(624640 - 614400, 2);
     bigSample.insert(bigSample.end(), tail.begin(), tail.end());
@@ -59,13 +59,13 @@ TEST(TVideoImagePacked, ConvertsFullAndLongerSamplesAndRejectsOthers) {
     odd->UnpackFrame(615680, oddSample.data());
     ExpectFailureText(*odd, 640, 480, "DataSize: 615680  FourCC: YUY2");
 
-    auto shorter = MakeImage(640, 480, FourCC('Y', 'U', 'Y', 'V'));
+    auto shorter = MakeImage(640, 480, FourCC("YUYV"));
     shorter->UnpackFrame(614399, sample.data());
     ExpectFailureText(*shorter, 640, 480, "DataSize: 614399  FourCC: YUYV");
 }
 
 TEST(TVideoImagePacked, ZeroWidthIsAFailureWithoutDivision) {
-    for (std::uint32_t code : {kYUY2, FourCC('Y', 'U', 'N', 'V'), FourCC('Y', 'U', 'Y', 'V')}) {
+    for (std::uint32_t code : {kYUY2, FourCC("YUNV"), FourCC("YUYV")}) {
         TVideoImage image;
         image.VideoWidth = 0;
         image.VideoHeight = 480;
@@ -138,7 +138,7 @@ TEST(TVideoImagePlanar, ConvertsOnlyTheExactLength) {
 
 TEST(TVideoImagePlanar, ChromaOrderAndSharedRows) {
     auto i420 = MakeImage(64, 8, kI420);
-    auto iyuv = MakeImage(64, 8, FourCC('I', 'Y', 'U', 'V'));
+    auto iyuv = MakeImage(64, 8, FourCC("IYUV"));
     auto yv12 = MakeImage(64, 8, kYV12);
     const auto uFirst = PlanarSample(64, 8, false);
     const auto vFirst = PlanarSample(64, 8, true);
@@ -188,7 +188,7 @@ TEST(TVideoImageRgb, CopiesBottomUpAtTheExactLengthOnly) {
 }
 
 TEST(TVideoImageDispatch, UnknownCodesNullBuffersAndLeftoverBitmaps) {
-    auto image = MakeImage(160, 120, FourCC('H', '2', '6', '4'));
+    auto image = MakeImage(160, 120, FourCC("H264"));
     const auto sample = RandomBytes(1000, 11);
     image->UnpackFrame(1000, sample.data());
     ExpectFailureText(*image, 160, 120, "DataSize: 1000  FourCC: H264");
