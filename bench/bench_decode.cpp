@@ -9,17 +9,20 @@
 #include "frames/TVideoImage.h"
 #include "frames/UGDIPlus.h"
 #include "frames/YuvConverter.h"
+#include "platform/system/FrameHeap.h"
+#include "support/JpegFrames.h"
+#include "support/TimeCollector.h"
 
 #include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 #include <libyuv.h>
-#include <turbojpeg.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,14 +32,9 @@ namespace {
 using kamsel::frames::FourCC;
 using kamsel::frames::TVideoImage;
 
-struct Size {
-    int width, height;
-};
-constexpr Size kSizes[] = {{640, 480}, {1280, 720}, {1920, 1080}};
-
-std::string SizeName(Size s) {
-    return std::to_string(s.width) + "x" + std::to_string(s.height);
-}
+using kamsel::bench::FrameSize;
+using kamsel::bench::kFrameSizes;
+using kamsel::bench::SizeName;
 
 std::vector<std::uint8_t> RandomBytes(std::size_t n) {
     std::mt19937 random(42);
@@ -46,32 +44,8 @@ std::vector<std::uint8_t> RandomBytes(std::size_t n) {
     return bytes;
 }
 
-// A camera-like picture for JPEG: smooth gradients with a little noise.
-std::vector<std::uint8_t> CameraJpeg(Size s) {
-    std::mt19937 random(7);
-    std::vector<std::uint8_t> bgr(std::size_t(s.width) * s.height * 3);
-    for (int y = 0; y < s.height; ++y)
-        for (int x = 0; x < s.width; ++x) {
-            std::uint8_t* p = &bgr[(std::size_t(y) * s.width + x) * 3];
-            p[0] = std::uint8_t(x * 255 / s.width + random() % 8);
-            p[1] = std::uint8_t(y * 255 / s.height + random() % 8);
-            p[2] = std::uint8_t((x + y) * 127 / (s.width + s.height) + random() % 8);
-        }
-    tjhandle handle = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    if (tjCompress2(handle, bgr.data(), s.width, 0, s.height, TJPF_BGR, &out, &size, TJSAMP_422, 85, 0) !=
-        0) {
-        std::fprintf(stderr, "tjCompress2: %s\n", tjGetErrorStr2(handle));
-        std::exit(1);
-    }
-    std::vector<std::uint8_t> jpeg(out, out + size);
-    tjFree(out);
-    tjDestroy(handle);
-    return jpeg;
-}
-
-void Unpack(benchmark::State& state, Size s, std::uint32_t code, const std::vector<std::uint8_t>& sample) {
+void Unpack(benchmark::State& state, FrameSize s, std::uint32_t code,
+            const std::vector<std::uint8_t>& sample) {
     TVideoImage image;
     image.VideoWidth = s.width;
     image.VideoHeight = s.height;
@@ -90,18 +64,18 @@ void Unpack(benchmark::State& state, Size s, std::uint32_t code, const std::vect
 
 // Motion JPEG as the program decodes it: through the GDI+ module beside the
 // executable, loaded for this benchmark only.
-void UnpackWithGdiPlus(benchmark::State& state, Size s, const std::vector<std::uint8_t>& jpeg) {
+void UnpackWithGdiPlus(benchmark::State& state, FrameSize s, const std::vector<std::uint8_t>& jpeg) {
     kamsel::frames::LoadGdiPlus();
     if (!kamsel::frames::GdiPlusAvailable()) {
         state.SkipWithError("gdiplus.so not found beside the executable");
         return;
     }
-    Unpack(state, s, FourCC('M', 'J', 'P', 'G'), jpeg);
+    Unpack(state, s, FourCC("MJPG"), jpeg);
     kamsel::frames::UnloadGdiPlus();
 }
 
 // The conversion alone with a chosen kernel, to show what each one gives.
-void Kernel(benchmark::State& state, Size s, bool planar, kamsel::frames::YuvKernel kernel,
+void Kernel(benchmark::State& state, FrameSize s, bool planar, kamsel::frames::YuvKernel kernel,
             const std::vector<std::uint8_t>& sample) {
     using namespace kamsel::frames;
     TVideoImage tables;
@@ -135,7 +109,7 @@ void Kernel(benchmark::State& state, Size s, bool planar, kamsel::frames::YuvKer
     }
 }
 
-void LibyuvYuy2(benchmark::State& state, Size s, const std::vector<std::uint8_t>& sample) {
+void LibyuvYuy2(benchmark::State& state, FrameSize s, const std::vector<std::uint8_t>& sample) {
     std::vector<std::uint8_t> argb(std::size_t(s.width) * s.height * 4);
     std::vector<std::uint8_t> rgb(std::size_t(s.width) * s.height * 3);
     for (auto _ : state) {
@@ -146,7 +120,7 @@ void LibyuvYuy2(benchmark::State& state, Size s, const std::vector<std::uint8_t>
     }
 }
 
-void LibyuvI420(benchmark::State& state, Size s, const std::vector<std::uint8_t>& sample) {
+void LibyuvI420(benchmark::State& state, FrameSize s, const std::vector<std::uint8_t>& sample) {
     std::vector<std::uint8_t> rgb(std::size_t(s.width) * s.height * 3);
     const std::uint8_t* y = sample.data();
     const std::uint8_t* u = y + std::size_t(s.width) * s.height;
@@ -159,22 +133,7 @@ void LibyuvI420(benchmark::State& state, Size s, const std::vector<std::uint8_t>
     }
 }
 
-void TurboJpeg(benchmark::State& state, Size s, const std::vector<std::uint8_t>& jpeg) {
-    std::vector<std::uint8_t> bgr(std::size_t(s.width) * s.height * 3);
-    tjhandle handle = tjInitDecompress();
-    for (auto _ : state) {
-        if (tjDecompress2(handle, jpeg.data(), static_cast<unsigned long>(jpeg.size()), bgr.data(), s.width,
-                          0, s.height, TJPF_BGR, TJFLAG_ACCURATEDCT) != 0) {
-            state.SkipWithError(tjGetErrorStr2(handle));
-            break;
-        }
-        benchmark::DoNotOptimize(bgr.data());
-        benchmark::ClobberMemory();
-    }
-    tjDestroy(handle);
-}
-
-void Memcpy(benchmark::State& state, Size s) {
+void Memcpy(benchmark::State& state, FrameSize s) {
     const std::vector<std::uint8_t> from = RandomBytes(std::size_t(s.width) * s.height * 3);
     std::vector<std::uint8_t> to(from.size());
     for (auto _ : state) {
@@ -184,18 +143,6 @@ void Memcpy(benchmark::State& state, Size s) {
     }
 }
 
-// Collects the time per iteration of every run for the summary.
-class Collector : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 // Per-size inputs, alive for the whole run.
 struct Inputs {
     std::vector<std::uint8_t> yuy2, i420, rgb, jpeg;
@@ -204,20 +151,22 @@ struct Inputs {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up.
+    (void)kamsel::system::KeepFrameSizedHeapBlocks();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
     std::map<std::string, Inputs> inputs;
-    for (Size s : kSizes) {
+    for (FrameSize s : kFrameSizes) {
         const std::string n = SizeName(s);
         Inputs& in = inputs[n];
         in.yuy2 = RandomBytes(std::size_t(s.width) * s.height * 2);
         in.i420 = RandomBytes(std::size_t(s.width) * s.height * 3 / 2);
         in.rgb = RandomBytes(std::size_t(s.width) * s.height * 3);
-        in.jpeg = CameraJpeg(s);
-        benchmark::RegisterBenchmark(("YUY2/" + n + "/kamsel").c_str(), Unpack, s, FourCC('Y', 'U', 'Y', '2'),
+        in.jpeg = kamsel::bench::CameraJpeg(s);
+        benchmark::RegisterBenchmark(("YUY2/" + n + "/kamsel").c_str(), Unpack, s, FourCC("YUY2"),
                                      std::cref(in.yuy2));
         benchmark::RegisterBenchmark(("YUY2/" + n + "/anchor").c_str(), LibyuvYuy2, s, std::cref(in.yuy2));
         for (auto [kernel, name] : {std::pair{kamsel::frames::YuvKernel::Scalar, "scalar"},
@@ -228,59 +177,50 @@ int main(int argc, char** argv) {
             benchmark::RegisterBenchmark(("I420/" + n + "/kernel-" + name).c_str(), Kernel, s, true, kernel,
                                          std::cref(in.i420));
         }
-        benchmark::RegisterBenchmark(("I420/" + n + "/kamsel").c_str(), Unpack, s, FourCC('I', '4', '2', '0'),
+        benchmark::RegisterBenchmark(("I420/" + n + "/kamsel").c_str(), Unpack, s, FourCC("I420"),
                                      std::cref(in.i420));
         benchmark::RegisterBenchmark(("I420/" + n + "/anchor").c_str(), LibyuvI420, s, std::cref(in.i420));
         benchmark::RegisterBenchmark(("RGB24/" + n + "/kamsel").c_str(), Unpack, s, 0u, std::cref(in.rgb));
-        benchmark::RegisterBenchmark(("MJPG/" + n + "/kamsel").c_str(), Unpack, s, FourCC('M', 'J', 'P', 'G'),
+        benchmark::RegisterBenchmark(("MJPG/" + n + "/kamsel").c_str(), Unpack, s, FourCC("MJPG"),
                                      std::cref(in.jpeg));
         benchmark::RegisterBenchmark(("MJPG/" + n + "/kamsel-gdiplus").c_str(), UnpackWithGdiPlus, s,
                                      std::cref(in.jpeg));
-        benchmark::RegisterBenchmark(("MJPG/" + n + "/anchor").c_str(), TurboJpeg, s, std::cref(in.jpeg));
+        benchmark::RegisterBenchmark(("MJPG/" + n + "/anchor").c_str(), kamsel::bench::TurboJpegDecode, s,
+                                     std::cref(in.jpeg));
         benchmark::RegisterBenchmark(("memcpy/" + n).c_str(), Memcpy, s);
     }
 
-    Collector reporter;
+    kamsel::bench::TimeCollector reporter(kamsel::bench::TimeCollector::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n%-6s %-10s %12s %12s %9s %9s   (anchor: libyuv for YUV, tjDecompress2 for MJPG)\n",
-                "format", "size", "kamsel us", "anchor us", "x anchor", "x memcpy");
-    for (const char* format : {"YUY2", "I420", "RGB24", "MJPG"})
-        for (Size s : kSizes) {
-            const std::string n = SizeName(s);
-            const auto ours = reporter.times.find(std::string(format) + "/" + n + "/kamsel");
-            const auto anchor = reporter.times.find(std::string(format) + "/" + n + "/anchor");
-            const auto floor = reporter.times.find("memcpy/" + n);
-            if (ours == reporter.times.end() || floor == reporter.times.end())
+    std::printf("\n%-6s %-10s %12s %9s %9s   (anchor: libyuv for YUV, tjDecompress2 for MJPG)\n", "format",
+                "size", "kamsel us", "x anchor", "x memcpy");
+    for (const std::string format : {"YUY2", "I420", "RGB24", "MJPG"})
+        for (FrameSize s : kFrameSizes) {
+            const std::string prefix = format + "/" + SizeName(s) + "/";
+            const std::optional<double> ours = reporter.Time(prefix + "kamsel");
+            const std::optional<double> floor = reporter.Ratio(prefix + "kamsel", "memcpy/" + SizeName(s));
+            if (!ours || !floor)
                 continue;
-            const bool hasAnchor = anchor != reporter.times.end();
-            std::printf("%-6s %-10s %12.1f %12s %9s %9.2f\n", format, n.c_str(), ours->second / 1000.0,
-                        hasAnchor ? std::to_string(anchor->second / 1000.0).substr(0, 8).c_str() : "-",
-                        hasAnchor ? std::to_string(ours->second / anchor->second).substr(0, 5).c_str() : "-",
-                        ours->second / floor->second);
+            const std::optional<double> anchor = reporter.Ratio(prefix + "kamsel", prefix + "anchor");
+            std::printf("%-6s %-10s %12.1f %9s %9.2f\n", format.c_str(), SizeName(s).c_str(), *ours / 1000.0,
+                        anchor ? std::to_string(*anchor).substr(0, 5).c_str() : "-", *floor);
         }
     std::printf("\nMotion JPEG through the GDI+ module (x tjDecompress2):\n");
-    for (Size s : kSizes) {
-        const std::string n = SizeName(s);
-        const auto ours = reporter.times.find("MJPG/" + n + "/kamsel-gdiplus");
-        const auto anchor = reporter.times.find("MJPG/" + n + "/anchor");
-        if (ours != reporter.times.end() && anchor != reporter.times.end())
-            std::printf("MJPG   %-10s %12.1f us  %6.3f\n", n.c_str(), ours->second / 1000.0,
-                        ours->second / anchor->second);
+    for (FrameSize s : kFrameSizes) {
+        const std::string prefix = "MJPG/" + SizeName(s) + "/";
+        if (const std::optional<double> ratio = reporter.Ratio(prefix + "kamsel-gdiplus", prefix + "anchor"))
+            std::printf("MJPG   %-10s %6.3f\n", SizeName(s).c_str(), *ratio);
     }
     std::printf("\nConversion alone by kernel (x libyuv):\n");
-    for (const char* format : {"YUY2", "I420"})
-        for (Size s : kSizes) {
-            const std::string n = SizeName(s);
-            const auto anchor = reporter.times.find(std::string(format) + "/" + n + "/anchor");
-            if (anchor == reporter.times.end())
-                continue;
-            std::printf("%-6s %-10s", format, n.c_str());
-            for (const char* kernel : {"scalar", "sse2", "avx2"}) {
-                const auto t = reporter.times.find(std::string(format) + "/" + n + "/kernel-" + kernel);
-                if (t != reporter.times.end())
-                    std::printf("  %s %6.2f", kernel, t->second / anchor->second);
-            }
+    for (const std::string format : {"YUY2", "I420"})
+        for (FrameSize s : kFrameSizes) {
+            const std::string prefix = format + "/" + SizeName(s) + "/";
+            std::printf("%-6s %-10s", format.c_str(), SizeName(s).c_str());
+            for (const std::string kernel : {"scalar", "sse2", "avx2"})
+                if (const std::optional<double> ratio =
+                        reporter.Ratio(prefix + "kernel-" + kernel, prefix + "anchor"))
+                    std::printf("  %s %6.2f", kernel.c_str(), *ratio);
             std::printf("\n");
         }
     benchmark::Shutdown();

@@ -7,11 +7,13 @@
 #include "platform/dshow/SampleView.h"
 #include "platform/dshow/fake/FakeDeviceRegistry.h"
 
+#include "support/TimeCollector.h"
 #include <QApplication>
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,25 +105,6 @@ void BM_GrabberAndNullRenderer(benchmark::State& state) {
 }
 BENCHMARK(BM_GrabberAndNullRenderer);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double anchor = times_["BM_AnchorDirectCallback"];
-        if (anchor > 0)
-            std::printf("grabber and null renderer / direct callback: %.2f\n",
-                        times_["BM_GrabberAndNullRenderer"] / anchor);
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -129,8 +112,11 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    kamsel::bench::TimeCollector reporter(kamsel::bench::TimeCollector::Clock::Real);
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (const std::optional<double> ratio =
+            reporter.Ratio("BM_GrabberAndNullRenderer", "BM_AnchorDirectCallback"))
+        std::printf("grabber and null renderer / direct callback: %.2f\n", *ratio);
     benchmark::Shutdown();
     return 0;
 }

@@ -3,12 +3,14 @@
 
 #include "platform/v4l2/BottomUpFrame.h"
 
+#include "support/TimeCollector.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,30 +41,14 @@ void BM_BottomUpFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_BottomUpFrame);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double anchor = times_["BM_AnchorMemcpy"];
-        if (anchor > 0)
-            std::printf("bottom-up copy / plain copy: %.2f\n", times_["BM_BottomUpFrame"] / anchor);
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    kamsel::bench::TimeCollector reporter(kamsel::bench::TimeCollector::Clock::Real);
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (const std::optional<double> ratio = reporter.Ratio("BM_BottomUpFrame", "BM_AnchorMemcpy"))
+        std::printf("bottom-up copy / plain copy: %.2f\n", *ratio);
     benchmark::Shutdown();
     return 0;
 }
