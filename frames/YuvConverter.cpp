@@ -112,41 +112,30 @@ void YuvConverter::PackedRow(const std::uint8_t* yuyv, int pairs, std::uint8_t* 
     ScalarPacked(yuyv + 4 * done, pairs - done, out + 6 * done);
 }
 
+void YuvConverter::ScalarPair(std::uint8_t y0, std::uint8_t y1, std::uint8_t u, std::uint8_t v,
+                              std::uint8_t* out) const {
+    const std::int32_t blue = t_.UB[u];
+    const std::int32_t green = t_.UG[u] + t_.VG[v];
+    const std::int32_t red = t_.VR[v];
+    const std::int32_t luma0 = t_.Y[y0];
+    const std::int32_t luma1 = t_.Y[y1];
+    out[0] = Clip(luma0 + blue);
+    out[1] = Clip(luma0 + green);
+    out[2] = Clip(luma0 + red);
+    out[3] = Clip(luma1 + blue);
+    out[4] = Clip(luma1 + green);
+    out[5] = Clip(luma1 + red);
+}
+
 void YuvConverter::ScalarPlanar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
                                 int pairs, std::uint8_t* out) const {
-    for (int p = 0; p < pairs; ++p) {
-        const std::int32_t blue = t_.UB[u[p]];
-        const std::int32_t green = t_.UG[u[p]] + t_.VG[v[p]];
-        const std::int32_t red = t_.VR[v[p]];
-        const std::int32_t y0 = t_.Y[y[0]];
-        const std::int32_t y1 = t_.Y[y[1]];
-        out[0] = Clip(y0 + blue);
-        out[1] = Clip(y0 + green);
-        out[2] = Clip(y0 + red);
-        out[3] = Clip(y1 + blue);
-        out[4] = Clip(y1 + green);
-        out[5] = Clip(y1 + red);
-        y += 2;
-        out += 6;
-    }
+    for (int p = 0; p < pairs; ++p, y += 2, out += 6)
+        ScalarPair(y[0], y[1], u[p], v[p], out);
 }
 
 void YuvConverter::ScalarPacked(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) const {
-    for (int p = 0; p < pairs; ++p) {
-        const std::int32_t blue = t_.UB[yuyv[1]];
-        const std::int32_t green = t_.UG[yuyv[1]] + t_.VG[yuyv[3]];
-        const std::int32_t red = t_.VR[yuyv[3]];
-        const std::int32_t y0 = t_.Y[yuyv[0]];
-        const std::int32_t y1 = t_.Y[yuyv[2]];
-        out[0] = Clip(y0 + blue);
-        out[1] = Clip(y0 + green);
-        out[2] = Clip(y0 + red);
-        out[3] = Clip(y1 + blue);
-        out[4] = Clip(y1 + green);
-        out[5] = Clip(y1 + red);
-        yuyv += 4;
-        out += 6;
-    }
+    for (int p = 0; p < pairs; ++p, yuyv += 4, out += 6)
+        ScalarPair(yuyv[0], yuyv[2], yuyv[1], yuyv[3], out);
 }
 
 } // namespace kamsel::frames

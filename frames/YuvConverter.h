@@ -78,6 +78,9 @@ class YuvConverter {
         return t_.Clip[(s + ((s >> 31) & 255)) >> 8];
     }
 
+    // The table loop's step: one pixel pair sharing chroma (u, v).
+    void ScalarPair(std::uint8_t y0, std::uint8_t y1, std::uint8_t u, std::uint8_t v,
+                    std::uint8_t* out) const;
     void ScalarPlanar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, int pairs,
                       std::uint8_t* out) const;
     void ScalarPacked(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) const;
