@@ -282,51 +282,35 @@ HRESULT FilterGraph::VideoWindow(com::ComPtr<IVideoWindow>& window) {
 }
 
 HRESULT FilterGraph::put_WindowStyle(LONG style) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->put_WindowStyle(style);
+    return OnVideoWindow(&IVideoWindow::put_WindowStyle, style);
 }
 
 HRESULT FilterGraph::get_WindowStyle(LONG* style) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->get_WindowStyle(style);
+    return OnVideoWindow(&IVideoWindow::get_WindowStyle, style);
 }
 
 HRESULT FilterGraph::put_Visible(LONG visible) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->put_Visible(visible);
+    return OnVideoWindow(&IVideoWindow::put_Visible, visible);
 }
 
 HRESULT FilterGraph::get_Visible(LONG* visible) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->get_Visible(visible);
+    return OnVideoWindow(&IVideoWindow::get_Visible, visible);
 }
 
 HRESULT FilterGraph::put_Owner(OAHWND owner) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->put_Owner(owner);
+    return OnVideoWindow(&IVideoWindow::put_Owner, owner);
 }
 
 HRESULT FilterGraph::get_Owner(OAHWND* owner) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->get_Owner(owner);
+    return OnVideoWindow(&IVideoWindow::get_Owner, owner);
 }
 
 HRESULT FilterGraph::SetWindowPosition(LONG left, LONG top, LONG width, LONG height) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->SetWindowPosition(left, top, width, height);
+    return OnVideoWindow(&IVideoWindow::SetWindowPosition, left, top, width, height);
 }
 
 HRESULT FilterGraph::GetWindowPosition(LONG* left, LONG* top, LONG* width, LONG* height) {
-    com::ComPtr<IVideoWindow> window;
-    const HRESULT hr = VideoWindow(window);
-    return FAILED(hr) ? hr : window->GetWindowPosition(left, top, width, height);
+    return OnVideoWindow(&IVideoWindow::GetWindowPosition, left, top, width, height);
 }
 
 } // namespace kamsel::dshow

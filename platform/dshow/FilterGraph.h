@@ -74,6 +74,13 @@ class FilterGraph final
     // first failure, or S_FALSE when a filter is still on its way, else S_OK.
     HRESULT ChangeState(FILTER_STATE state);
     HRESULT VideoWindow(com::ComPtr<IVideoWindow>& window);
+    // Calls method on the graph's video renderer, or fails as VideoWindow does.
+    template <class... Params, class... Args>
+    HRESULT OnVideoWindow(HRESULT (IVideoWindow::*method)(Params...), Args... args) {
+        com::ComPtr<IVideoWindow> window;
+        const HRESULT hr = VideoWindow(window);
+        return com::FAILED(hr) ? hr : (window.Get()->*method)(args...);
+    }
 
     std::vector<Entry> filters_;
     FILTER_STATE state_ = State_Stopped;
