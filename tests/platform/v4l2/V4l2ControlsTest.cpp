@@ -1,4 +1,4 @@
-#include "EmulatedV4l2Io.h"
+#include "EmulatedDeviceTest.h"
 #include "platform/v4l2/V4l2Device.h"
 
 #include <gtest/gtest.h>
@@ -17,27 +17,15 @@ using media::ImageControl;
 using media::kControlFlagsAuto;
 using media::kControlFlagsManual;
 
-constexpr const char* kPath = "/dev/video2";
-
-class V4l2ControlsTest : public ::testing::Test {
+class V4l2ControlsTest : public EmulatedDeviceTest {
   protected:
     void SetUp() override { Start(TypicalCamera()); }
-
-    void Start(EmulatedCamera camera) {
-        io_ = std::make_shared<EmulatedV4l2Io>();
-        io_->AddNode(kPath, std::move(camera));
-        device_ = std::make_unique<V4l2Device>(io_, kPath, "Cam");
-        ASSERT_TRUE(device_->Open().Ok());
-    }
 
     const DeviceControl* Find(const std::vector<DeviceControl>& controls, std::uint32_t id) {
         const auto found =
             std::find_if(controls.begin(), controls.end(), [&](const auto& c) { return c.id == id; });
         return found == controls.end() ? nullptr : &*found;
     }
-
-    std::shared_ptr<EmulatedV4l2Io> io_;
-    std::unique_ptr<V4l2Device> device_;
 };
 
 TEST_F(V4l2ControlsTest, RangeComesFromTheDriverAndNamesTheAutomaticMode) {

@@ -1,4 +1,4 @@
-#include "EmulatedV4l2Io.h"
+#include "EmulatedDeviceTest.h"
 #include "platform/v4l2/V4l2Device.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,6 @@ namespace {
 using media::FourCC;
 using media::VideoMode;
 
-constexpr const char* kPath = "/dev/video2";
-
 VideoMode Mode(std::uint32_t fourcc, int width, int height, std::uint16_t bits, std::uint32_t sampleSize,
                std::int64_t interval, std::int64_t min, std::int64_t max) {
     return {fourcc, width, height, bits, sampleSize, interval, min, max};
@@ -25,18 +23,7 @@ EmulatedFormat Format(std::uint32_t pixelFormat, std::vector<EmulatedSize> sizes
     return {pixelFormat, flags, std::move(sizes), {}, {}};
 }
 
-class V4l2ModesTest : public ::testing::Test {
-  protected:
-    void Start(EmulatedCamera camera) {
-        io_->AddNode(kPath, std::move(camera));
-        device_ = std::make_unique<V4l2Device>(io_, kPath, "Cam");
-        const media::DeviceStatus status = device_->Open();
-        ASSERT_TRUE(status.Ok()) << status.message;
-    }
-
-    std::shared_ptr<EmulatedV4l2Io> io_ = std::make_shared<EmulatedV4l2Io>();
-    std::unique_ptr<V4l2Device> device_;
-};
+using V4l2ModesTest = EmulatedDeviceTest;
 
 TEST_F(V4l2ModesTest, OneModePerFormatAndSizeWithTheRatesOnOffer) {
     Start(TypicalCamera());

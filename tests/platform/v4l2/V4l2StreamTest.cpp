@@ -1,4 +1,4 @@
-#include "EmulatedV4l2Io.h"
+#include "EmulatedDeviceTest.h"
 #include "RecordingSink.h"
 #include "platform/v4l2/V4l2Device.h"
 
@@ -14,18 +14,9 @@ namespace {
 
 using media::FourCC;
 
-constexpr const char* kPath = "/dev/video2";
-
-class V4l2StreamTest : public ::testing::Test {
+class V4l2StreamTest : public EmulatedDeviceTest {
   protected:
     void SetUp() override { Start(TypicalCamera()); }
-
-    void Start(EmulatedCamera camera) {
-        io_ = std::make_shared<EmulatedV4l2Io>();
-        io_->AddNode(kPath, std::move(camera));
-        device_ = std::make_unique<V4l2Device>(io_, kPath, "Cam");
-        ASSERT_TRUE(device_->Open().Ok());
-    }
 
     void Use(std::uint32_t fourcc, int width, int height) {
         const media::DeviceStatus status = device_->SetMode({fourcc, width, height, 0, 0, 333333, 0, 0});
@@ -50,8 +41,6 @@ class V4l2StreamTest : public ::testing::Test {
         EXPECT_EQ(io_->OpenDescriptors(), 1);
     }
 
-    std::shared_ptr<EmulatedV4l2Io> io_;
-    std::unique_ptr<V4l2Device> device_;
     RecordingSink sink_;
 };
 
