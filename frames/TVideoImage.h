@@ -106,7 +106,7 @@ class TVideoImage {
 
     // ------------------------------------------------------------------
     // Frame hand-off from the capture streaming thread, arrival rate, busy
-    // dropping, drawing and fetching (TVideoImageFacade.cpp).
+    // dropping, drawing and fetching.
     //
     // The streaming thread runs SampleArrived only; everything else runs on
     // the user-interface thread, which must be the application's main thread
