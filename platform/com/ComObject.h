@@ -15,7 +15,9 @@ namespace kamsel::com {
 
 namespace detail {
 template <class I>
-concept HasBase = requires { typename I::Base; };
+concept HasBase = requires {
+    typename I::Base;
+};
 
 template <class I>
 constexpr bool InChain(REFIID riid) {
