@@ -9,11 +9,9 @@
 #include "frames/TVideoImage.h"
 #include "frames/UGDIPlus.h"
 #include "frames/YuvConverter.h"
-#include "platform/system/FrameHeap.h"
+#include "support/BenchApplication.h"
 #include "support/JpegFrames.h"
 #include "support/TimeCollector.h"
-
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 #include <libyuv.h>
@@ -151,12 +149,7 @@ struct Inputs {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The heap as the program sets it up.
-    (void)kamsel::system::KeepFrameSizedHeapBlocks();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    const kamsel::bench::BenchApplication app(argc, argv);
 
     std::map<std::string, Inputs> inputs;
     for (FrameSize s : kFrameSizes) {

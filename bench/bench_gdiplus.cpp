@@ -5,11 +5,9 @@
 // The module is loaded from the benchmark's own folder, as the program does.
 
 #include "frames/UGDIPlus.h"
-#include "platform/system/FrameHeap.h"
+#include "support/BenchApplication.h"
 #include "support/JpegFrames.h"
 #include "support/TimeCollector.h"
-
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -49,12 +47,7 @@ void Binding(benchmark::State& state, FrameSize s, const std::vector<std::uint8_
 } // namespace
 
 int main(int argc, char** argv) {
-    // The heap as the program sets it up.
-    (void)kamsel::system::KeepFrameSizedHeapBlocks();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    const kamsel::bench::BenchApplication app(argc, argv);
     kamsel::frames::LoadGdiPlus();
 
     std::map<std::string, std::vector<std::uint8_t>> frames;

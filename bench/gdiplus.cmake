@@ -8,7 +8,8 @@ if(NOT TURBOJPEG_GDIPLUS_FOUND)
     message(WARNING "bench_gdiplus needs libturbojpeg (scripts/deps.sh installs it); not built")
     return()
 endif()
-add_executable(bench_gdiplus ${CMAKE_CURRENT_LIST_DIR}/bench_gdiplus.cpp ${CMAKE_CURRENT_LIST_DIR}/support/JpegFrames.cpp)
+add_executable(bench_gdiplus ${CMAKE_CURRENT_LIST_DIR}/bench_gdiplus.cpp ${CMAKE_CURRENT_LIST_DIR}/support/JpegFrames.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/support/BenchApplication.cpp)
 target_link_libraries(bench_gdiplus PRIVATE kamsel_frames kamsel_system kamsel_warnings kamsel_bench_support
     PkgConfig::TURBOJPEG_GDIPLUS Qt6::Gui)
 add_dependencies(bench_gdiplus gdiplus)
