@@ -222,6 +222,22 @@ TEST(JpegImageSnapshot, AFailedWriteLeavesNoPartialFileAndTheNextSaveWorks) {
     Bitmap24 frame;
     Fill(frame, 320, 240, [](int x, int y, std::uint8_t* bgr) { Gradient(320, 240, x, y, bgr); });
     JpegImage jpeg;
+
+    // Nothing to encode: the library's reason, and the encoder still works.
+    const QString empty = dir.filePath("empty.jpg");
+    EXPECT_THROW(
+        {
+            try {
+                jpeg.SaveToFile(empty);
+            } catch (const JpegError& error) {
+                EXPECT_EQ(std::string(error.what()).rfind("cannot write " + empty.toStdString() + ": ", 0),
+                          0u)
+                    << error.what();
+                throw;
+            }
+        },
+        JpegError);
+    EXPECT_FALSE(QFile::exists(empty));
     jpeg.Assign(frame);
 
     // The folder is a file: nothing can be created in it.
