@@ -1,5 +1,6 @@
-// Snapshot writing speed: what a surveillance snapshot costs once the stamp
-// is drawn, JpegImage::Assign of the stamped frame and SaveToFile, against
+// Snapshot writing speed: the whole surveillance snapshot as the pane takes
+// it (FrameHandler::SaveSnapshot: the stamp, Assign and SaveToFile), and the
+// part once the stamp is drawn, JpegImage::Assign and SaveToFile, against
 // TurboJPEG's tjCompress2 at quality 90 (4:2:0) writing the same frame to a
 // file, plus one frame copy (memcpy) for the Assign. Files go to a temporary
 // folder in memory (/dev/shm when there is one), so the disk does not set the
@@ -8,6 +9,8 @@
 
 #include "frames/Bitmap24.h"
 #include "frames/JpegImage.h"
+#include "pane/FrameHandler.h"
+#include "pane/SnapshotSequence.h"
 #include "support/BenchApplication.h"
 #include "support/JpegFrames.h"
 #include "support/TimeCollector.h"
@@ -51,6 +54,29 @@ void Snapshot(benchmark::State& state, FrameSize s, const std::vector<std::uint8
         jpeg.Assign(stamp);
         jpeg.SaveToFile(path);
     }
+}
+
+class NoView final : public kamsel::pane::FrameView {
+  public:
+    int SelectedDisplayMode() const override { return kamsel::pane::kSurveillance; }
+    void DrawFrame(const Bitmap24&) override {}
+    void SetRateCaption(const QString&) override {}
+    void SetDifferenceCaption(const QString&) override {}
+};
+
+// The pane's whole snapshot step, stamp included, into folder/Spy/.
+void PaneSnapshot(benchmark::State& state, FrameSize s, const std::vector<std::uint8_t>& bgr,
+                  QString folder) {
+    kamsel::pane::SnapshotSequence sequence;
+    kamsel::pane::FrameHandler::Services services;
+    services.Sequence = &sequence;
+    services.SnapshotLimit = 1 << 30;
+    NoView view;
+    kamsel::pane::FrameHandler handler(view, services);
+    handler.Init(folder + u'/');
+    FillBitmap(handler.FFrames[handler.FCurFrame], s, bgr);
+    for (auto _ : state)
+        handler.SaveSnapshot();
 }
 
 struct TjCloser {
@@ -117,6 +143,8 @@ int main(int argc, char** argv) {
         const std::vector<std::uint8_t>& bgr = frames.emplace_back(kamsel::bench::CameraBgr(s));
         benchmark::RegisterBenchmark(("snapshot/" + n + "/kamsel").c_str(), Snapshot, s, std::cref(bgr),
                                      dir.filePath("Spy_0001.jpg"));
+        benchmark::RegisterBenchmark(("snapshot/" + n + "/pane").c_str(), PaneSnapshot, s, std::cref(bgr),
+                                     dir.path());
         benchmark::RegisterBenchmark(("snapshot/" + n + "/tjCompress2+file").c_str(), TurboJpegCompress, s,
                                      std::cref(bgr), true, dir.filePath("tj.jpg"));
         benchmark::RegisterBenchmark(("snapshot/" + n + "/tjCompress2").c_str(), TurboJpegCompress, s,
@@ -127,18 +155,21 @@ int main(int argc, char** argv) {
     kamsel::bench::TimeCollector reporter(kamsel::bench::TimeCollector::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n%-10s %12s %22s %22s\n", "size", "kamsel us", "x (tjCompress2+file", "x (tjCompress2");
-    std::printf("%-10s %12s %22s %22s\n", "", "", "+ memcpy)", "+ memcpy)");
+    std::printf("\n%-10s %-8s %10s %22s %22s\n", "size", "step", "us", "x (tjCompress2+file",
+                "x (tjCompress2");
+    std::printf("%-10s %-8s %10s %22s %22s\n", "", "", "", "+ memcpy)", "+ memcpy)");
     for (FrameSize s : kFrameSizes) {
         const std::string prefix = "snapshot/" + SizeName(s) + "/";
-        const std::optional<double> ours = reporter.Time(prefix + "kamsel");
         const std::optional<double> copy = reporter.Time("memcpy/" + SizeName(s));
         const std::optional<double> withFile = Sum(reporter.Time(prefix + "tjCompress2+file"), copy);
         const std::optional<double> encodeOnly = Sum(reporter.Time(prefix + "tjCompress2"), copy);
-        if (!ours || !withFile || !encodeOnly)
-            continue;
-        std::printf("%-10s %12.1f %22.3f %22.3f\n", SizeName(s).c_str(), *ours / 1000.0, *ours / *withFile,
-                    *ours / *encodeOnly);
+        for (const char* step : {"pane", "kamsel"}) {
+            const std::optional<double> ours = reporter.Time(prefix + step);
+            if (!ours || !withFile || !encodeOnly)
+                continue;
+            std::printf("%-10s %-8s %10.1f %22.3f %22.3f\n", SizeName(s).c_str(), step, *ours / 1000.0,
+                        *ours / *withFile, *ours / *encodeOnly);
+        }
     }
     benchmark::Shutdown();
     return 0;

@@ -88,29 +88,10 @@ void JpegImage::LoadFromStream(MemoryStream& stream) {
 }
 
 void JpegImage::Assign(const Bitmap24& source) {
-    if (source.Format() != PixelFormat::Bits24) {
-        picture_.Assign(source);
-        picture_.SetFormat(PixelFormat::Bits24);
-        return;
-    }
-    if (picture_.Width() != source.Width() || picture_.Height() != source.Height() ||
-        picture_.Format() != PixelFormat::Bits24) {
-        // A new size: no point in keeping the old pixels while resizing.
-        picture_.SetSize(0, 0);
-        picture_.SetFormat(PixelFormat::Bits24);
-        picture_.SetSize(source.Width(), source.Height());
-    }
-    if (picture_.Width() == 0)
-        return;
-    if (picture_.BytesPerLine() == source.BytesPerLine()) {
-        std::memcpy(picture_.Bits(), source.Bits(),
-                    static_cast<std::size_t>(source.BytesPerLine()) *
-                        static_cast<std::size_t>(source.Height()));
-        return;
-    }
-    const std::size_t rowBytes = static_cast<std::size_t>(source.Width()) * 3;
-    for (int row = 0; row < source.Height(); ++row)
-        std::memcpy(picture_.ScanLine(row), source.ScanLine(row), rowBytes);
+    // The picture shares the source's pixel block: the encoder only reads it,
+    // and a later change to the source gives the source a block of its own.
+    picture_.Assign(source);
+    picture_.SetFormat(PixelFormat::Bits24);
 }
 
 // Encodes into the encoder's reused memory buffer; throws JpegError with the

@@ -61,8 +61,8 @@ class JpegImage {
     void Load(const std::uint8_t* data, std::size_t size);
 
     // Takes a copy of source, dropping the picture held before; other formats
-    // than 24 bits are converted. The pixels go into the image's own buffer,
-    // reused while the size stays.
+    // than 24 bits are converted. The copy shares the source's pixels until
+    // either side changes them, so it costs no pixel copy.
     void Assign(const Bitmap24& source);
     // Encodes the picture and writes it to path, creating or replacing the
     // file. Throws JpegError naming the file and the reason ("cannot write

@@ -43,21 +43,43 @@ inline __attribute__((always_inline)) std::uint32_t DifferenceRowBody(const std:
     return sum;
 }
 
-// Compiled for AVX2 and for the baseline, picked once at load time.
-__attribute__((target_clones("avx2", "default"))) std::uint32_t
-DifferenceRow(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int n) {
-    return DifferenceRowBody<false>(c, p, out, n);
+// Each row loop is compiled for the baseline and for AVX2; the AVX2 one runs
+// where the processor has it. (A load-time resolver would pick the same, but
+// it runs before the thread sanitizer's runtime is up and crashes it.)
+template <bool OrCurrent>
+std::uint32_t MapRowBaseline(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int n) {
+    return DifferenceRowBody<OrCurrent>(c, p, out, n);
 }
 
-__attribute__((target_clones("avx2", "default"))) std::uint32_t
-HighlightRow(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int n) {
-    return DifferenceRowBody<true>(c, p, out, n);
+template <bool OrCurrent>
+__attribute__((target("avx2"))) std::uint32_t MapRowAvx2(const std::uint8_t* c, const std::uint8_t* p,
+                                                         std::uint8_t* out, int n) {
+    return DifferenceRowBody<OrCurrent>(c, p, out, n);
 }
 
-__attribute__((target_clones("avx2", "default"))) void InvertRow(const std::uint8_t* __restrict in,
-                                                                 std::uint8_t* __restrict out, int n) {
+void InvertRowBaseline(const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int n) {
     for (int k = 0; k < n; ++k)
         out[k] = static_cast<std::uint8_t>(255 - in[k]);
+}
+
+__attribute__((target("avx2"))) void InvertRowAvx2(const std::uint8_t* __restrict in,
+                                                   std::uint8_t* __restrict out, int n) {
+    for (int k = 0; k < n; ++k)
+        out[k] = static_cast<std::uint8_t>(255 - in[k]);
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+template <bool OrCurrent>
+std::uint32_t MapRow(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int n) {
+    return HasAvx2() ? MapRowAvx2<OrCurrent>(c, p, out, n) : MapRowBaseline<OrCurrent>(c, p, out, n);
+}
+
+void InvertRow(const std::uint8_t* in, std::uint8_t* out, int n) {
+    HasAvx2() ? InvertRowAvx2(in, out, n) : InvertRowBaseline(in, out, n);
 }
 
 void OrBytes(const std::uint8_t* in, std::uint8_t* out, int n) {
@@ -92,7 +114,7 @@ std::uint64_t MapRows(const Bitmap24& current, const Bitmap24& previous, Bitmap2
     const std::ptrdiff_t cs = current.BytesPerLine(), ps = previous.BytesPerLine(), ds = dest.BytesPerLine();
     std::uint64_t sum = 0;
     for (int row = 0; row < height; ++row, c += cs, p += ps, d += ds)
-        sum += OrCurrent ? HighlightRow(c, p, d + 3, n) : DifferenceRow(c, p, d + 3, n);
+        sum += MapRow<OrCurrent>(c, p, d + 3, n);
     return sum;
 }
 
