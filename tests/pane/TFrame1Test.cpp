@@ -9,6 +9,7 @@
 #include "platform/dshow/PropertyFrame.h"
 #include "platform/dshow/fake/FakeDeviceRegistry.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QMetaObject>
 
@@ -102,6 +103,7 @@ TEST_F(TFrame1Test, ARefusedStartShowsTheErrorAndChangesNoButton) {
     under.Start();
     EXPECT_EQ(under.errorBoxes, std::vector<QString>{QStringLiteral("Could not start video (Error 1)")});
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor has gone again
 
     // Refused while paused on another run: still nothing changes.
     camera->SetOpenError(0);
