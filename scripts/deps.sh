@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, only those missing.
+# fonts-liberation2 gives the snapshot stamp a font metric-compatible with Arial.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev
+          fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
