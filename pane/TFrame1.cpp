@@ -269,6 +269,10 @@ void TFrame1::SpeedButton_RunVideoClick() {
         ShowRunningButtons();
         return;
     }
+    // Pending events are handled while the camera starts; a second click
+    // among them must not start it once more.
+    const bool runEnabled = SpeedButton_RunVideo->isEnabled();
+    SpeedButton_RunVideo->setEnabled(false);
     std::int32_t result = 0;
     {
         const WaitCursor busy;
@@ -279,6 +283,7 @@ void TFrame1::SpeedButton_RunVideoClick() {
     }
     WaitCursor::ProcessPendingEvents();
     if (result != 0) {
+        SpeedButton_RunVideo->setEnabled(runEnabled);
         ShowError(QStringLiteral("Could not start video (Error %1)").arg(result));
         return;
     }

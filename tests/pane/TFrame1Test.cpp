@@ -116,6 +116,16 @@ TEST_F(TFrame1Test, ARefusedStartShowsTheErrorAndChangesNoButton) {
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
 }
 
+TEST_F(TFrame1Test, AClickWaitingWhileTheCameraStartsDoesNotStartItAgain) {
+    auto camera = devices.AddCamera("USB Camera");
+    Pane().InitFrame();
+    QMetaObject::invokeMethod(Pane().SpeedButton_RunVideo, &QToolButton::click, Qt::QueuedConnection);
+    under.Start();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(camera->OpenCount(), 1);
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kRunning);
+}
+
 TEST_F(TFrame1Test, PauseThenStartResumesTheSameCaptureAndTheFrameCountGoesOn) {
     auto camera = devices.AddCamera("USB Camera");
     Pane().InitFrame();
