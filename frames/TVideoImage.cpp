@@ -6,7 +6,7 @@
 #include "frames/FrameMessageWindow.h"
 #include "frames/IdleNotifier.h"
 #include "frames/UGDIPlus.h"
-#include "frames/YuvConverter.h"
+#include "platform/media/YuvConverter.h"
 #include "platform/system/SystemTickSource.h"
 
 #include <QApplication>
@@ -22,6 +22,9 @@
 namespace kamsel::frames {
 
 namespace {
+
+using media::YuvConverter;
+using media::YuvTerm;
 
 constexpr std::uint32_t kRgb = 0;
 constexpr std::uint32_t kI420 = FourCC("I420");

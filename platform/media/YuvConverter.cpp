@@ -1,10 +1,10 @@
 #include "YuvConverter.h"
 
 #if KAMSEL_YUV_SIMD
-#include "frames/simd/YuvSimd.h"
+#include "platform/media/simd/YuvSimd.h"
 #endif
 
-namespace kamsel::frames {
+namespace kamsel::media {
 
 namespace {
 
@@ -138,4 +138,4 @@ void YuvConverter::ScalarPacked(const std::uint8_t* yuyv, int pairs, std::uint8_
         ScalarPair(yuyv[0], yuyv[2], yuyv[1], yuyv[3], out);
 }
 
-} // namespace kamsel::frames
+} // namespace kamsel::media

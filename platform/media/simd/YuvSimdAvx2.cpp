@@ -8,7 +8,7 @@
 #include <array>
 #include <cstddef>
 
-namespace kamsel::frames::simd {
+namespace kamsel::media::simd {
 namespace {
 
 struct Avx2 {
@@ -128,4 +128,4 @@ int PackedRowAvx2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) {
     return p;
 }
 
-} // namespace kamsel::frames::simd
+} // namespace kamsel::media::simd

@@ -1,5 +1,5 @@
-#include "frames/YuvConverter.h"
-#include "frames/TVideoImage.h"
+#include "platform/media/YuvConverter.h"
+#include "platform/media/StandardYuvTables.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +8,8 @@
 #include <random>
 #include <vector>
 
-namespace kamsel::frames {
+namespace kamsel::media {
 namespace {
-
-// The standard tables, as the facade builds them.
-struct Tables {
-    TVideoImage image;
-    Tables() { image.InitYUVTables(); }
-    YuvTables View() const {
-        return {image.TableY.data(),  image.TableUG.data(), image.TableUB.data(),
-                image.TableVR.data(), image.TableVG.data(), image.ClipTable.data() + TVideoImage::kClipZero};
-    }
-};
 
 std::vector<YuvKernel> VectorKernels() {
     std::vector<YuvKernel> kernels;
@@ -40,7 +30,7 @@ TEST(YuvConverterKernels, BitExactWithTheTablesForAllTriples) {
     const auto kernels = VectorKernels();
     if (kernels.empty())
         GTEST_SKIP() << "no vector kernels on this processor";
-    const Tables tables;
+    const StandardYuvTables tables;
     const YuvConverter scalar(tables.View(), YuvKernel::Scalar);
     ASSERT_EQ(scalar.Kernel(), YuvKernel::Scalar);
     std::vector<YuvConverter> vector;
@@ -88,7 +78,7 @@ TEST(YuvConverterKernels, BitExactWithTheTablesForAllTriples) {
 // the vector blocks and the table loop for the rest agree with the table
 // loop alone, and nothing outside the row is read or written.
 TEST(YuvConverterKernels, RowsOfAnyLengthMatchTheTableLoop) {
-    const Tables tables;
+    const StandardYuvTables tables;
     const YuvConverter scalar(tables.View(), YuvKernel::Scalar);
     std::mt19937 random(3);
     for (YuvKernel k : VectorKernels()) {
@@ -119,4 +109,4 @@ TEST(YuvConverterKernels, RowsOfAnyLengthMatchTheTableLoop) {
 }
 
 } // namespace
-} // namespace kamsel::frames
+} // namespace kamsel::media

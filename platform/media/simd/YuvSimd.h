@@ -1,6 +1,6 @@
 #pragma once
 // Vector scan-line kernels for the YUV conversions of YuvConverter, bit-exact
-// with the tables that TVideoImage::InitYUVTables builds.
+// with the tables that YuvConverter::TermValue and ClipValue define.
 //
 // Each kernel converts a whole number of blocks from the start of the row
 // (SSE2: 8 pairs, AVX2: 16 pairs) and returns how many pairs it converted;
@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-namespace kamsel::frames::simd {
+namespace kamsel::media::simd {
 
 // Planar: one or two rows (y1 and out1 null for one) that share the chroma
 // rows u and v; the chroma terms are computed once for both.
@@ -24,4 +24,4 @@ int PackedRowAvx2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out);
 // The processor runs AVX2 code (checked once).
 bool Avx2Supported();
 
-} // namespace kamsel::frames::simd
+} // namespace kamsel::media::simd

@@ -4,7 +4,7 @@
 
 #include <emmintrin.h>
 
-namespace kamsel::frames::simd {
+namespace kamsel::media::simd {
 namespace {
 
 struct Sse2 {
@@ -104,4 +104,4 @@ bool Avx2Supported() {
     return supported;
 }
 
-} // namespace kamsel::frames::simd
+} // namespace kamsel::media::simd

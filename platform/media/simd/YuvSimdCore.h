@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-namespace kamsel::frames::simd {
+namespace kamsel::media::simd {
 namespace {
 
 template <class Ops>
@@ -103,4 +103,4 @@ struct YuvCore {
 };
 
 } // namespace
-} // namespace kamsel::frames::simd
+} // namespace kamsel::media::simd
