@@ -603,8 +603,9 @@ bool TVideoImage::UnpackPacked(std::int64_t length, const std::uint8_t* buffer) 
 bool TVideoImage::UnpackCompressed(std::int32_t length, const std::uint8_t* buffer) {
     if (length < 0)
         return false;
+    // Writing the frame into the emptied stream gives the stream the frame's
+    // length; setting that size first would only zero bytes overwritten at once.
     JpegStream.Clear();
-    JpegStream.SetSize(std::size_t(length));
     JpegStream.Write(buffer, std::size_t(length));
     JpegStream.SetPosition(0);
     if (GdiPlusAvailable()) {

@@ -21,7 +21,7 @@ std::uint64_t RemainingHint(com::IStream& stream) {
 
 } // namespace
 
-Status ReadRemainingStream(com::IStream& stream, std::vector<std::uint8_t>& bytes) {
+Status ReadRemainingStream(com::IStream& stream, StreamBytes& bytes) {
     bytes.clear();
     const std::uint64_t hint = RemainingHint(stream);
     if (hint > kMaxStreamBytes)
@@ -31,13 +31,16 @@ Status ReadRemainingStream(com::IStream& stream, std::vector<std::uint8_t>& byte
         if (bytes.size() >= kMaxStreamBytes)
             return ValueOverflow;
         const std::size_t filled = bytes.size();
-        bytes.resize(filled + kChunkBytes);
+        // The whole hinted rest in one read where the stream told its size.
+        const auto want = static_cast<com::ULONG>(std::max<std::size_t>(
+            kChunkBytes, std::min<std::size_t>(bytes.capacity(), kMaxStreamBytes) - filled));
+        bytes.resize(filled + want);
         com::ULONG got = 0;
-        const com::HRESULT hr = stream.Read(bytes.data() + filled, kChunkBytes, &got);
+        const com::HRESULT hr = stream.Read(bytes.data() + filled, want, &got);
         if (com::FAILED(hr))
             return GenericError;
         // A stream that claims more than it was asked for is not trusted further.
-        got = std::min(got, kChunkBytes);
+        got = std::min(got, want);
         bytes.resize(filled + got);
         if (got == 0)
             return Ok;
