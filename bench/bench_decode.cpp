@@ -164,7 +164,8 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("YUY2/" + n + "/anchor").c_str(), LibyuvYuy2, s, std::cref(in.yuy2));
         for (auto [kernel, name] : {std::pair{kamsel::media::YuvKernel::Scalar, "scalar"},
                                     std::pair{kamsel::media::YuvKernel::Sse2, "sse2"},
-                                    std::pair{kamsel::media::YuvKernel::Avx2, "avx2"}}) {
+                                    std::pair{kamsel::media::YuvKernel::Avx2, "avx2"},
+                                    std::pair{kamsel::media::YuvKernel::Avx512, "avx512"}}) {
             benchmark::RegisterBenchmark(("YUY2/" + n + "/kernel-" + name).c_str(), Kernel, s, false, kernel,
                                          std::cref(in.yuy2));
             benchmark::RegisterBenchmark(("I420/" + n + "/kernel-" + name).c_str(), Kernel, s, true, kernel,
@@ -210,7 +211,7 @@ int main(int argc, char** argv) {
         for (FrameSize s : kFrameSizes) {
             const std::string prefix = format + "/" + SizeName(s) + "/";
             std::printf("%-6s %-10s", format.c_str(), SizeName(s).c_str());
-            for (const std::string kernel : {"scalar", "sse2", "avx2"})
+            for (const std::string kernel : {"scalar", "sse2", "avx2", "avx512"})
                 if (const std::optional<double> ratio =
                         reporter.Ratio(prefix + "kernel-" + kernel, prefix + "anchor"))
                     std::printf("  %s %6.2f", kernel.c_str(), *ratio);

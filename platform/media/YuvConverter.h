@@ -27,7 +27,7 @@ enum class YuvTerm { Y, UG, UB, VR, VG };
 
 // Which code converts the rows: the table loop, or vector kernels that
 // reproduce the standard tables bit for bit (see simd/YuvSimd.h).
-enum class YuvKernel { Scalar, Sse2, Avx2, Best };
+enum class YuvKernel { Scalar, Sse2, Avx2, Avx512, Best };
 
 // Read-only view of the six tables. Clip points at entry 0 of a table valid
 // from Clip[-1023] to Clip[1023].
@@ -43,10 +43,13 @@ struct YuvTables {
 class YuvConverter {
   public:
     // The tables must stay alive and unchanged while the converter is used.
-    // Vector kernels compute the standard tables' values themselves, so any
-    // kernel but Scalar requires tables built by TermValue and ClipValue
-    // (as StandardYuvTables and TVideoImage::InitYUVTables build them). Best picks the fastest kernel
-    // this processor runs; a kernel it cannot run falls back to the next.
+    // Vector kernels compute the standard tables' values themselves, so they
+    // serve only tables equal to those TermValue and ClipValue define (as
+    // StandardYuvTables and TVideoImage::InitYUVTables build them), and only
+    // once their arithmetic has been checked against every entry of those
+    // (once per process); other tables get the table loop. Best picks the
+    // fastest kernel this processor runs; a kernel it cannot run falls back to
+    // the next.
     explicit YuvConverter(const YuvTables& tables, YuvKernel kernel = YuvKernel::Best);
 
     static bool KernelAvailable(YuvKernel kernel);
