@@ -26,7 +26,9 @@ Status ReadRemainingStream(com::IStream& stream, StreamBytes& bytes) {
     const std::uint64_t hint = RemainingHint(stream);
     if (hint > kMaxStreamBytes)
         return ValueOverflow;
-    bytes.reserve(static_cast<std::size_t>(hint));
+    // Room for the hinted rest and one more chunk, so that the read that finds
+    // the end does not move what was read.
+    bytes.reserve(static_cast<std::size_t>(hint) + kChunkBytes);
     for (;;) {
         if (bytes.size() >= kMaxStreamBytes)
             return ValueOverflow;
