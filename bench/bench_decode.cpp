@@ -8,7 +8,7 @@
 
 #include "frames/TVideoImage.h"
 #include "frames/UGDIPlus.h"
-#include "frames/YuvConverter.h"
+#include "platform/media/YuvConverter.h"
 #include "support/BenchApplication.h"
 #include "support/JpegFrames.h"
 #include "support/TimeCollector.h"
@@ -73,9 +73,9 @@ void UnpackWithGdiPlus(benchmark::State& state, FrameSize s, const std::vector<s
 }
 
 // The conversion alone with a chosen kernel, to show what each one gives.
-void Kernel(benchmark::State& state, FrameSize s, bool planar, kamsel::frames::YuvKernel kernel,
+void Kernel(benchmark::State& state, FrameSize s, bool planar, kamsel::media::YuvKernel kernel,
             const std::vector<std::uint8_t>& sample) {
-    using namespace kamsel::frames;
+    using namespace kamsel::media;
     TVideoImage tables;
     tables.InitYUVTables();
     const YuvConverter converter({tables.TableY.data(), tables.TableUG.data(), tables.TableUB.data(),
@@ -162,9 +162,10 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("YUY2/" + n + "/kamsel").c_str(), Unpack, s, FourCC("YUY2"),
                                      std::cref(in.yuy2));
         benchmark::RegisterBenchmark(("YUY2/" + n + "/anchor").c_str(), LibyuvYuy2, s, std::cref(in.yuy2));
-        for (auto [kernel, name] : {std::pair{kamsel::frames::YuvKernel::Scalar, "scalar"},
-                                    std::pair{kamsel::frames::YuvKernel::Sse2, "sse2"},
-                                    std::pair{kamsel::frames::YuvKernel::Avx2, "avx2"}}) {
+        for (auto [kernel, name] : {std::pair{kamsel::media::YuvKernel::Scalar, "scalar"},
+                                    std::pair{kamsel::media::YuvKernel::Sse2, "sse2"},
+                                    std::pair{kamsel::media::YuvKernel::Avx2, "avx2"},
+                                    std::pair{kamsel::media::YuvKernel::Avx512, "avx512"}}) {
             benchmark::RegisterBenchmark(("YUY2/" + n + "/kernel-" + name).c_str(), Kernel, s, false, kernel,
                                          std::cref(in.yuy2));
             benchmark::RegisterBenchmark(("I420/" + n + "/kernel-" + name).c_str(), Kernel, s, true, kernel,
@@ -210,7 +211,7 @@ int main(int argc, char** argv) {
         for (FrameSize s : kFrameSizes) {
             const std::string prefix = format + "/" + SizeName(s) + "/";
             std::printf("%-6s %-10s", format.c_str(), SizeName(s).c_str());
-            for (const std::string kernel : {"scalar", "sse2", "avx2"})
+            for (const std::string kernel : {"scalar", "sse2", "avx2", "avx512"})
                 if (const std::optional<double> ratio =
                         reporter.Ratio(prefix + "kernel-" + kernel, prefix + "anchor"))
                     std::printf("  %s %6.2f", kernel.c_str(), *ratio);

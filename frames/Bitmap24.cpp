@@ -1,5 +1,7 @@
 #include "Bitmap24.h"
 
+#include "platform/media/PixelRows.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
@@ -156,6 +158,15 @@ void Canvas::Draw(int x, int y, const Bitmap24& source, RasterOp op) {
     const long long h = std::min(from.height() - sy, target.height() - dy);
     if (w <= 0 || h <= 0)
         return;
+    if (op == RasterOp::Copy && target.format() == QImage::Format_BGR888 &&
+        (from.format() == QImage::Format_ARGB32 || from.format() == QImage::Format_RGB32)) {
+        // 32 to 24 bits drops the fourth byte, as Qt's conversion does; done row
+        // by row straight into the target, as decoded still images arrive so.
+        for (long long r = 0; r < h; ++r)
+            media::PixelRows::DropAlpha(from.constScanLine(int(sy + r)) + sx * 4,
+                                        target.scanLine(int(dy + r)) + dx * 3, int(w));
+        return;
+    }
     // Read the source in place when it has the target's layout; otherwise (or
     // when the source is this very bitmap) from a converted copy of the region.
     const bool inPlace = &source != &owner_ && from.format() == target.format() &&
@@ -365,6 +376,15 @@ void Bitmap24::Assign(const Bitmap24& source) {
     image_ = source.image_;
     format_ = source.format_;
     colorTable_ = source.colorTable_;
+}
+
+void Bitmap24::AttachPixels(const std::uint8_t* bits, int width, int height, int bytesPerLine) {
+    format_ = PixelFormat::Bits32;
+    if (!bits || width <= 0 || height <= 0 || bytesPerLine < static_cast<long long>(width) * 4) {
+        image_ = QImage();
+        return;
+    }
+    image_ = QImage(bits, width, height, bytesPerLine, QImage::Format_ARGB32);
 }
 
 void Bitmap24::CopyBottomUp(const std::uint8_t* data) {

@@ -131,6 +131,13 @@ class Bitmap24 {
     // data becoming the bottom row. data must hold Height() * Width() * 3 bytes.
     void CopyBottomUp(const std::uint8_t* data);
 
+    // Makes this a 32-bit bitmap that shows pixels it does not own, rows of
+    // bytesPerLine bytes (blue, green, red, alpha), without copying them. The
+    // view is read-only: writing to it first copies the pixels. The memory must
+    // stay valid until the bitmap gets another size, format or picture, or is
+    // destroyed.
+    void AttachPixels(const std::uint8_t* bits, int width, int height, int bytesPerLine);
+
     // Colour table of 1-, 4- and 8-bit bitmaps: entries as 0x00RRGGBB. Kept
     // while the bitmap is empty and applied when it gets a size.
     void SetColorTable(const std::vector<std::uint32_t>& entries);

@@ -6,7 +6,7 @@
 #include "frames/FrameMessageWindow.h"
 #include "frames/IdleNotifier.h"
 #include "frames/UGDIPlus.h"
-#include "frames/YuvConverter.h"
+#include "platform/media/YuvConverter.h"
 #include "platform/system/SystemTickSource.h"
 
 #include <QApplication>
@@ -22,6 +22,9 @@
 namespace kamsel::frames {
 
 namespace {
+
+using media::YuvConverter;
+using media::YuvTerm;
 
 constexpr std::uint32_t kRgb = 0;
 constexpr std::uint32_t kI420 = FourCC("I420");
@@ -600,8 +603,9 @@ bool TVideoImage::UnpackPacked(std::int64_t length, const std::uint8_t* buffer) 
 bool TVideoImage::UnpackCompressed(std::int32_t length, const std::uint8_t* buffer) {
     if (length < 0)
         return false;
+    // Writing the frame into the emptied stream gives the stream the frame's
+    // length; setting that size first would only zero bytes overwritten at once.
     JpegStream.Clear();
-    JpegStream.SetSize(std::size_t(length));
     JpegStream.Write(buffer, std::size_t(length));
     JpegStream.SetPosition(0);
     if (GdiPlusAvailable()) {

@@ -77,7 +77,7 @@ class TVideoImage {
     // Destination of every decode; the pane reads it.
     Bitmap24 FrameBitmap;
 
-    // BT.601 studio-range terms scaled by 256 (see YuvConverter.h).
+    // BT.601 studio-range terms scaled by 256 (see platform/media/YuvConverter.h).
     std::array<std::int32_t, 256> TableY{};
     std::array<std::int32_t, 256> TableUG{};
     std::array<std::int32_t, 256> TableUB{};

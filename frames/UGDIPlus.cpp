@@ -161,35 +161,32 @@ gp::Status TakePalette(gp::GpImage* image, Bitmap24& temporary) {
 // Puts the handle's pixels into the temporary bitmap, at the handle's size.
 // The handle holds colours already composited over the background; like a
 // GDI bitmap drawn by copying, the picture is opaque, so transparent parts
-// show that background (black). The temporary bitmap takes the pixel format
-// the target will have when it is drawn on (24 or 32 bits), so that drawing
-// is a plain copy. A handle that does not describe a 32-bit bitmap is skipped.
+// show that background (black). For a 24-bit target the temporary bitmap
+// shows the handle's own pixels, uncopied, and drawing drops the fourth byte;
+// it must not be drawn after the handle is released. For a 32-bit target it
+// takes a copy with every alpha byte opaque. A handle that does not describe a
+// 32-bit bitmap is skipped.
 void AttachHandle(const gp::GdiBitmap* handle, PixelFormat format, Bitmap24& temporary) {
     if (!handle || !handle->bmBits || handle->bmBitsPixel != 32 || handle->bmWidth <= 0 ||
         handle->bmHeight <= 0 || handle->bmWidthBytes / 4 < handle->bmWidth)
         return;
+    if (format != PixelFormat::Bits32) {
+        temporary.AttachPixels(handle->bmBits, handle->bmWidth, handle->bmHeight, handle->bmWidthBytes);
+        return;
+    }
     temporary.SetFormat(format);
     temporary.SetSize(handle->bmWidth, handle->bmHeight);
     if (temporary.Width() != handle->bmWidth || temporary.Height() != handle->bmHeight)
         return;
-    const bool withAlpha = format == PixelFormat::Bits32;
     for (int y = 0; y < handle->bmHeight; ++y) {
         const std::uint8_t* in =
             handle->bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(handle->bmWidthBytes);
         std::uint8_t* out = temporary.ScanLine(y);
-        if (withAlpha) {
-            for (int x = 0; x < handle->bmWidth; ++x, in += 4, out += 4) {
-                out[0] = in[0];
-                out[1] = in[1];
-                out[2] = in[2];
-                out[3] = 0xFF;
-            }
-        } else {
-            for (int x = 0; x < handle->bmWidth; ++x, in += 4, out += 3) {
-                out[0] = in[0];
-                out[1] = in[1];
-                out[2] = in[2];
-            }
+        for (int x = 0; x < handle->bmWidth; ++x, in += 4, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = 0xFF;
         }
     }
 }

@@ -1,6 +1,8 @@
 #include "FrameImage.h"
 
-#include <algorithm>
+#include "platform/media/StandardYuvTables.h"
+#include "platform/media/YuvConverter.h"
+
 #include <cstring>
 
 namespace kamsel::dshow {
@@ -29,48 +31,59 @@ bool GeometryOf(const AM_MEDIA_TYPE& type, Geometry& geometry) {
     return true;
 }
 
-int Clamp(int value) {
-    return std::clamp(value, 0, 255);
+// The frame decoder's conversion, so that the preview shows the colours the
+// program's panes show.
+const media::YuvConverter& Converter() {
+    static const media::YuvConverter converter(media::StandardYuvTables::Shared().View());
+    return converter;
 }
 
-QRgb YuvToRgb(int y, int u, int v) {
-    const int c = (y - 16) * 298;
-    const int d = u - 128;
-    const int e = v - 128;
-    return qRgb(Clamp((c + 409 * e + 128) >> 8), Clamp((c - 100 * d - 208 * e + 128) >> 8),
-                Clamp((c + 516 * d + 128) >> 8));
-}
-
+// YUY2 rows of 2 * width bytes. With an odd width the last pixel has a luma
+// and a U byte but no V of its own; it borrows the V of the pair before it
+// (neutral for a one-pixel row) instead of reading into the next row.
 QImage FromYuy2(const Geometry& g, const BYTE* data, LONG used) {
     const qint64 stride = qint64{g.width} * 2;
     if (stride * g.height > used)
         return {};
-    QImage image(g.width, g.height, QImage::Format_RGB32);
+    QImage image(g.width, g.height, QImage::Format_BGR888);
+    const int pairs = g.width / 2;
     for (LONG row = 0; row < g.height; ++row) {
         const BYTE* line = data + stride * row;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(row));
-        for (LONG x = 0; x < g.width; ++x) {
-            const BYTE* pair = line + (x / 2) * 4;
-            out[x] = YuvToRgb(line[x * 2], pair[1], pair[3]);
+        std::uint8_t* out = image.scanLine(row);
+        Converter().PackedRow(line, pairs, out);
+        if (g.width % 2 != 0) {
+            const BYTE* last = line + 4 * pairs;
+            Converter().Pixel(last[0], last[1], pairs > 0 ? last[-1] : 128, out + 6 * pairs);
         }
     }
     return image;
 }
 
+// Planes of width x height luma and ((width + 1) / 2) x ((height + 1) / 2)
+// chroma; rows 2k and 2k + 1 share chroma row k.
 QImage FromI420(const Geometry& g, const BYTE* data, LONG used) {
     const qint64 luma = qint64{g.width} * g.height;
     const qint64 chromaWidth = (g.width + 1) / 2;
     const qint64 chroma = chromaWidth * ((g.height + 1) / 2);
     if (luma + 2 * chroma > used)
         return {};
-    QImage image(g.width, g.height, QImage::Format_RGB32);
+    QImage image(g.width, g.height, QImage::Format_BGR888);
     const BYTE* planeU = data + luma;
     const BYTE* planeV = planeU + chroma;
-    for (LONG row = 0; row < g.height; ++row) {
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(row));
-        for (LONG x = 0; x < g.width; ++x) {
-            const qint64 c = (row / 2) * chromaWidth + x / 2;
-            out[x] = YuvToRgb(data[qint64{row} * g.width + x], planeU[c], planeV[c]);
+    const int pairs = g.width / 2;
+    for (LONG row = 0; row < g.height; row += 2) {
+        const bool two = row + 1 < g.height;
+        const BYTE* y0 = data + qint64{row} * g.width;
+        const BYTE* y1 = two ? y0 + g.width : nullptr;
+        const BYTE* u = planeU + (row / 2) * chromaWidth;
+        const BYTE* v = planeV + (row / 2) * chromaWidth;
+        std::uint8_t* out0 = image.scanLine(row);
+        std::uint8_t* out1 = two ? image.scanLine(row + 1) : nullptr;
+        Converter().PlanarRows(y0, y1, u, v, pairs, out0, out1);
+        if (g.width % 2 != 0) {
+            Converter().Pixel(y0[2 * pairs], u[pairs], v[pairs], out0 + 6 * pairs);
+            if (two)
+                Converter().Pixel(y1[2 * pairs], u[pairs], v[pairs], out1 + 6 * pairs);
         }
     }
     return image;

@@ -1,5 +1,7 @@
 #include "DibComposer.h"
 
+#include "platform/media/PixelRows.h"
+
 #include <array>
 #include <cstring>
 #include <new>
@@ -58,17 +60,11 @@ void ComposeIndexed(const DecodedImage& image, const Compositor& compositor, Gdi
 
 // Opaque pixels need no compositing, whatever the background.
 void ComposeOpaque(const DecodedImage& image, GdiBitmap& dib) {
-    for (int y = 0; y < image.Height(); ++y) {
-        const std::uint8_t* in = image.Row(static_cast<std::uint32_t>(y));
-        std::uint8_t* out =
-            dib.bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(dib.bmWidthBytes);
-        for (int x = 0; x < image.Width(); ++x, in += 3, out += 4) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-            out[3] = 255;
-        }
-    }
+    for (int y = 0; y < image.Height(); ++y)
+        media::PixelRows::ExpandToOpaqueBgra(image.Row(static_cast<std::uint32_t>(y)),
+                                             dib.bmBits + static_cast<std::size_t>(y) *
+                                                              static_cast<std::size_t>(dib.bmWidthBytes),
+                                             image.Width());
 }
 
 void ComposeWithAlpha(const DecodedImage& image, const Compositor& compositor, GdiBitmap& dib) {

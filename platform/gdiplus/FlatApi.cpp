@@ -80,7 +80,7 @@ Status GdipCreateBitmapFromStream(com::IStream* stream, GpBitmap** bitmap) {
         if (!stream || !bitmap)
             return InvalidParameter;
         const com::ComPtr<com::IStream> held(stream);
-        std::vector<std::uint8_t> bytes;
+        StreamBytes bytes;
         if (const Status status = ReadRemainingStream(*held, bytes); status != Ok)
             return status;
         auto image = std::make_unique<DecodedImage>();

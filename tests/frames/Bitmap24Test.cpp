@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <random>
+#include <utility>
 #include <vector>
 
 namespace kamsel::frames {
@@ -189,6 +191,52 @@ TEST(Bitmap24Canvas, DrawOntoItselfAndAcrossFormats) {
     indexed.GetCanvas().Draw(1, 0, blue);
     EXPECT_EQ(indexed.ScanLine(0)[0], 0);
     EXPECT_EQ(indexed.ScanLine(0)[1], 2);
+}
+
+// Rows of every length through the vector path and its tail, clipped at
+// every side: the same bytes as Qt's own conversion of the 32-bit picture.
+TEST(Bitmap24Canvas, ThirtyTwoBitPicturesLandAsQtConvertsThem) {
+    std::mt19937 random(5);
+    for (const int width : {1, 15, 16, 17, 37}) {
+        Bitmap24 source(width, 3, PixelFormat::Bits32);
+        for (int y = 0; y < 3; ++y)
+            for (int i = 0; i < width * 4; ++i)
+                source.ScanLine(y)[i] = std::uint8_t(random());
+        const QImage converted = source.Image().convertToFormat(QImage::Format_BGR888);
+        for (const QPoint at : {QPoint(0, 0), QPoint(-5, -1), QPoint(4, 2)}) {
+            Bitmap24 target(30, 4);
+            Fill(target, Bgr{1, 2, 3});
+            target.GetCanvas().Draw(at.x(), at.y(), source);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 30; ++x) {
+                    const int sx = x - at.x(), sy = y - at.y();
+                    const bool inside = sx >= 0 && sx < width && sy >= 0 && sy < 3;
+                    const std::uint8_t* p = converted.constScanLine(inside ? sy : 0) + (inside ? sx : 0) * 3;
+                    const Bgr expected = inside ? Bgr{p[0], p[1], p[2]} : Bgr{1, 2, 3};
+                    ASSERT_EQ(PixelAt(target, x, y), expected) << "width " << width << " drawn at " << at.x()
+                                                               << "," << at.y() << ": " << x << "," << y;
+                }
+        }
+    }
+}
+
+// An attached picture is shown where it lies, and stays untouched when the
+// bitmap is written to.
+TEST(Bitmap24Storage, AttachedPixelsAreShownUncopiedAndNeverWritten) {
+    std::vector<std::uint8_t> pixels(2 * 12, 0);
+    pixels[12 + 4] = 200; // second row, second pixel, blue; rows of 12 bytes hold 2 pixels and padding
+    Bitmap24 view;
+    view.AttachPixels(pixels.data(), 2, 2, 12);
+    EXPECT_EQ(view.Format(), PixelFormat::Bits32);
+    ASSERT_EQ(view.Width(), 2);
+    EXPECT_EQ(std::as_const(view).Bits(), pixels.data());
+    Bitmap24 target(2, 2);
+    target.GetCanvas().Draw(0, 0, view);
+    EXPECT_EQ(PixelAt(target, 1, 1), (Bgr{200, 0, 0}));
+    view.ScanLine(0)[0] = 7;
+    EXPECT_EQ(pixels[0], 0);
+    view.AttachPixels(pixels.data(), 4, 2, 12); // rows too short for the width: nothing shown
+    EXPECT_EQ(view.Width(), 0);
 }
 
 TEST(Bitmap24Canvas, TextFillsItsCellWithASolidBrushOnly) {

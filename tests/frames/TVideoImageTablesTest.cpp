@@ -1,5 +1,5 @@
 #include "frames/TVideoImage.h"
-#include "frames/YuvConverter.h"
+#include "platform/media/YuvConverter.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,9 @@
 
 namespace kamsel::frames {
 namespace {
+
+using media::YuvConverter;
+using media::YuvTerm;
 
 TEST(TVideoImageTables, BuiltOnceWithTheirExactValues) {
     TVideoImage image;

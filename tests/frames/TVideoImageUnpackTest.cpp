@@ -1,11 +1,13 @@
 #include "DecodeTestSupport.h"
 
-#include "frames/YuvConverter.h"
+#include "platform/media/YuvConverter.h"
 
 #include <array>
 
 namespace kamsel::frames {
 namespace {
+
+using media::YuvConverter;
 
 using test::ExpectFailureText;
 using test::IsPrevious;

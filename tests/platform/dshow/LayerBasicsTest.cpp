@@ -6,8 +6,11 @@
 #include "platform/dshow/DevicePropertyBag.h"
 #include "platform/dshow/FrameImage.h"
 #include "platform/dshow/ModeMediaTypes.h"
+#include "platform/media/StandardYuvTables.h"
+#include "platform/media/YuvConverter.h"
 
 #include <limits>
+#include <random>
 
 namespace kamsel::dshow::test {
 namespace {
@@ -137,6 +140,60 @@ TEST(LayerBasicsTest, PreviewPictures) {
     mode.height = 2;
     mode.fourcc = media::FourCC("H264");
     EXPECT_FALSE(CanShowFrames(MediaTypeFromMode(mode, FORMAT_VideoInfo).Get()));
+}
+
+// The preview shows the colours of the frame decoder's tables, pixel for
+// pixel, also at odd sizes; samples sized exactly to their format let the
+// sanitizers see any read past them.
+TEST(LayerBasicsTest, PreviewColoursAreTheFrameDecodersOwn) {
+    const media::YuvConverter tables(media::StandardYuvTables::Shared().View(), media::YuvKernel::Scalar);
+    auto expected = [&](int y, int u, int v) {
+        std::uint8_t bgr[3];
+        tables.Pixel(std::uint8_t(y), std::uint8_t(u), std::uint8_t(v), bgr);
+        return qRgb(bgr[2], bgr[1], bgr[0]);
+    };
+    std::mt19937 random(11);
+    for (const QSize size : {QSize(38, 4), QSize(37, 3), QSize(1, 1)}) {
+        const int w = size.width(), h = size.height();
+        media::VideoMode mode;
+        mode.width = w;
+        mode.height = h;
+
+        mode.fourcc = media::FourCC("YUY2");
+        mode.bitCount = 16;
+        std::vector<BYTE> yuy2(std::size_t(w * h * 2));
+        for (BYTE& b : yuy2)
+            b = BYTE(random());
+        const QImage packed =
+            FrameImage(MediaTypeFromMode(mode, FORMAT_VideoInfo).Get(), yuy2.data(), LONG(yuy2.size()));
+        ASSERT_EQ(packed.size(), size);
+        for (int r = 0; r < h; ++r)
+            for (int x = 0; x < w; ++x) {
+                const BYTE* pair = yuy2.data() + r * w * 2 + (x / 2) * 4;
+                // The last pixel of an odd row has no V byte: it takes the previous pair's.
+                const int v = x / 2 < w / 2 ? pair[3] : x > 0 ? pair[-1] : 128;
+                ASSERT_EQ(packed.pixel(x, r), expected(pair[x % 2 * 2], pair[1], v))
+                    << "YUY2 " << w << "x" << h << " at " << x << "," << r;
+            }
+
+        mode.fourcc = media::FourCC("I420");
+        mode.bitCount = 12;
+        const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+        std::vector<BYTE> i420(std::size_t(w * h + 2 * cw * ch));
+        for (BYTE& b : i420)
+            b = BYTE(random());
+        const QImage planar =
+            FrameImage(MediaTypeFromMode(mode, FORMAT_VideoInfo).Get(), i420.data(), LONG(i420.size()));
+        ASSERT_EQ(planar.size(), size);
+        const BYTE* u = i420.data() + w * h;
+        const BYTE* v = u + cw * ch;
+        for (int r = 0; r < h; ++r)
+            for (int x = 0; x < w; ++x) {
+                const int c = (r / 2) * cw + x / 2;
+                ASSERT_EQ(planar.pixel(x, r), expected(i420[std::size_t(r * w + x)], u[c], v[c]))
+                    << "I420 " << w << "x" << h << " at " << x << "," << r;
+            }
+    }
 }
 
 } // namespace

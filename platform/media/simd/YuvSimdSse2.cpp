@@ -4,7 +4,7 @@
 
 #include <emmintrin.h>
 
-namespace kamsel::frames::simd {
+namespace kamsel::media::simd {
 namespace {
 
 struct Sse2 {
@@ -24,7 +24,8 @@ struct Sse2 {
     }
     static V And(V a, V b) { return _mm_and_si128(a, b); }
     static V AndNot(V a, V b) { return _mm_andnot_si128(a, b); } // ~a & b
-    static V CmpGt(V a, V b) { return _mm_cmpgt_epi16(a, b); }
+    // x + 1 where a > b (signed); CmpGt gives -1 there.
+    static V IncrementWhereGreater(V x, V a, V b) { return _mm_sub_epi16(x, _mm_cmpgt_epi16(a, b)); }
     static V UnpackLo(V a, V b) { return _mm_unpacklo_epi16(a, b); }
     static V UnpackHi(V a, V b) { return _mm_unpackhi_epi16(a, b); }
     static V PackUs(V a, V b) { return _mm_packus_epi16(a, b); }
@@ -98,10 +99,16 @@ int PackedRowSse2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) {
     return p;
 }
 
-// Here, in code built for the baseline processor, not in the AVX2 unit.
+// Here, in code built for the baseline processor, not in the AVX2 or AVX-512 units.
 bool Avx2Supported() {
     static const bool supported = __builtin_cpu_supports("avx2");
     return supported;
 }
 
-} // namespace kamsel::frames::simd
+bool Avx512Supported() {
+    static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                                  __builtin_cpu_supports("avx512vbmi");
+    return supported;
+}
+
+} // namespace kamsel::media::simd

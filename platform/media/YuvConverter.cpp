@@ -1,10 +1,14 @@
 #include "YuvConverter.h"
 
+#include "StandardYuvTables.h"
+
+#include <cstring>
+
 #if KAMSEL_YUV_SIMD
-#include "frames/simd/YuvSimd.h"
+#include "platform/media/simd/YuvSimd.h"
 #endif
 
-namespace kamsel::frames {
+namespace kamsel::media {
 
 namespace {
 
@@ -42,16 +46,43 @@ std::int32_t DivideRoundHalfEven(std::int64_t n) {
     return static_cast<std::int32_t>(q);
 }
 
+// The vector kernels' arithmetic reproduces every entry of the standard
+// tables; checked once, on first use.
+bool KernelsExact() {
+#if KAMSEL_YUV_SIMD
+    static const bool exact = [] {
+        const YuvTables t = StandardYuvTables::Shared().View();
+        return simd::CoreMatchesTables(t.Y, t.UG, t.UB, t.VR, t.VG);
+    }();
+    return exact;
+#else
+    return false;
+#endif
+}
+
+bool SameTables(const YuvTables& a, const YuvTables& b) {
+    constexpr std::size_t kTerm = 256 * sizeof(std::int32_t);
+    return std::memcmp(a.Y, b.Y, kTerm) == 0 && std::memcmp(a.UG, b.UG, kTerm) == 0 &&
+           std::memcmp(a.UB, b.UB, kTerm) == 0 && std::memcmp(a.VR, b.VR, kTerm) == 0 &&
+           std::memcmp(a.VG, b.VG, kTerm) == 0 && std::memcmp(a.Clip - 1023, b.Clip - 1023, 2047) == 0;
+}
+
 } // namespace
 
 YuvConverter::YuvConverter(const YuvTables& tables, YuvKernel kernel) : t_(tables) {
     if (kernel == YuvKernel::Best || !KernelAvailable(kernel))
-        kernel = KernelAvailable(YuvKernel::Avx2)   ? YuvKernel::Avx2
+        kernel = KernelAvailable(YuvKernel::Avx512) ? YuvKernel::Avx512
+                 : KernelAvailable(YuvKernel::Avx2) ? YuvKernel::Avx2
                  : KernelAvailable(YuvKernel::Sse2) ? YuvKernel::Sse2
                                                     : YuvKernel::Scalar;
+    if (kernel != YuvKernel::Scalar && !SameTables(tables, StandardYuvTables::Shared().View()))
+        kernel = YuvKernel::Scalar;
     kernel_ = kernel;
 #if KAMSEL_YUV_SIMD
-    if (kernel == YuvKernel::Avx2) {
+    if (kernel == YuvKernel::Avx512) {
+        planar_ = &simd::PlanarRowsAvx512;
+        packed_ = &simd::PackedRowAvx512;
+    } else if (kernel == YuvKernel::Avx2) {
         planar_ = &simd::PlanarRowsAvx2;
         packed_ = &simd::PackedRowAvx2;
     } else if (kernel == YuvKernel::Sse2) {
@@ -68,12 +99,15 @@ bool YuvConverter::KernelAvailable(YuvKernel kernel) {
         return true;
 #if KAMSEL_YUV_SIMD
     case YuvKernel::Sse2:
-        return true;
+        return KernelsExact();
     case YuvKernel::Avx2:
-        return simd::Avx2Supported();
+        return KernelsExact() && simd::Avx2Supported();
+    case YuvKernel::Avx512:
+        return KernelsExact() && simd::Avx512Supported();
 #else
     case YuvKernel::Sse2:
     case YuvKernel::Avx2:
+    case YuvKernel::Avx512:
         return false;
 #endif
     }
@@ -138,4 +172,4 @@ void YuvConverter::ScalarPacked(const std::uint8_t* yuyv, int pairs, std::uint8_
         ScalarPair(yuyv[0], yuyv[2], yuyv[1], yuyv[3], out);
 }
 
-} // namespace kamsel::frames
+} // namespace kamsel::media

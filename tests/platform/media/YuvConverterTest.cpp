@@ -1,36 +1,30 @@
-#include "frames/YuvConverter.h"
-#include "frames/TVideoImage.h"
+#include "platform/media/YuvConverter.h"
+#if defined(__x86_64__)
+#include "platform/media/simd/YuvSimd.h"
+#endif
+#include "platform/media/StandardYuvTables.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <random>
 #include <vector>
 
-namespace kamsel::frames {
+namespace kamsel::media {
 namespace {
-
-// The standard tables, as the facade builds them.
-struct Tables {
-    TVideoImage image;
-    Tables() { image.InitYUVTables(); }
-    YuvTables View() const {
-        return {image.TableY.data(),  image.TableUG.data(), image.TableUB.data(),
-                image.TableVR.data(), image.TableVG.data(), image.ClipTable.data() + TVideoImage::kClipZero};
-    }
-};
 
 std::vector<YuvKernel> VectorKernels() {
     std::vector<YuvKernel> kernels;
-    for (YuvKernel k : {YuvKernel::Sse2, YuvKernel::Avx2})
+    for (YuvKernel k : {YuvKernel::Sse2, YuvKernel::Avx2, YuvKernel::Avx512})
         if (YuvConverter::KernelAvailable(k))
             kernels.push_back(k);
     return kernels;
 }
 
 const char* Name(YuvKernel k) {
-    return k == YuvKernel::Sse2 ? "SSE2" : "AVX2";
+    return k == YuvKernel::Sse2 ? "SSE2" : k == YuvKernel::Avx2 ? "AVX2" : "AVX-512";
 }
 
 // Every (y, u, v) triple: one row per (u, v) holding all 256 luma values.
@@ -40,7 +34,7 @@ TEST(YuvConverterKernels, BitExactWithTheTablesForAllTriples) {
     const auto kernels = VectorKernels();
     if (kernels.empty())
         GTEST_SKIP() << "no vector kernels on this processor";
-    const Tables tables;
+    const StandardYuvTables tables;
     const YuvConverter scalar(tables.View(), YuvKernel::Scalar);
     ASSERT_EQ(scalar.Kernel(), YuvKernel::Scalar);
     std::vector<YuvConverter> vector;
@@ -88,7 +82,7 @@ TEST(YuvConverterKernels, BitExactWithTheTablesForAllTriples) {
 // the vector blocks and the table loop for the rest agree with the table
 // loop alone, and nothing outside the row is read or written.
 TEST(YuvConverterKernels, RowsOfAnyLengthMatchTheTableLoop) {
-    const Tables tables;
+    const StandardYuvTables tables;
     const YuvConverter scalar(tables.View(), YuvKernel::Scalar);
     std::mt19937 random(3);
     for (YuvKernel k : VectorKernels()) {
@@ -118,5 +112,50 @@ TEST(YuvConverterKernels, RowsOfAnyLengthMatchTheTableLoop) {
     }
 }
 
+#if defined(__x86_64__)
+// The start-up check passes the standard tables (so the vector kernels run
+// at all on x86-64) and notices a change of one in any entry of any table.
+TEST(YuvConverterKernels, StartUpCheckCoversEveryTableEntry) {
+    EXPECT_TRUE(YuvConverter::KernelAvailable(YuvKernel::Sse2));
+    const StandardYuvTables standard;
+    const YuvTables view = standard.View();
+    std::array<std::array<std::int32_t, 256>, 5> t;
+    const std::int32_t* from[5] = {view.Y, view.UG, view.UB, view.VR, view.VG};
+    for (std::size_t k = 0; k < 5; ++k)
+        std::copy(from[k], from[k] + 256, t[k].begin());
+    auto matches = [&] {
+        return simd::CoreMatchesTables(t[0].data(), t[1].data(), t[2].data(), t[3].data(), t[4].data());
+    };
+    EXPECT_TRUE(matches());
+    for (std::size_t k = 0; k < 5; ++k)
+        for (const std::size_t entry : {std::size_t(0), std::size_t(137), std::size_t(255)}) {
+            t[k][entry] += 1;
+            EXPECT_FALSE(matches()) << "table " << k << " entry " << entry;
+            t[k][entry] -= 1;
+        }
+}
+#endif
+
+// Vector kernels compute the standard tables' values themselves; tables
+// that differ in one entry are served by the table loop, which uses them.
+TEST(YuvConverterKernels, OtherTablesGetTheTableLoop) {
+    const StandardYuvTables standard;
+    const YuvTables view = standard.View();
+    std::array<std::int32_t, 256> y;
+    std::copy(view.Y, view.Y + 256, y.begin());
+    y[200] += 256; // one step brighter in every channel
+    YuvTables changed = view;
+    changed.Y = y.data();
+    for (YuvKernel k : {YuvKernel::Best, YuvKernel::Sse2, YuvKernel::Avx2, YuvKernel::Avx512}) {
+        const YuvConverter converter(changed, k);
+        EXPECT_EQ(converter.Kernel(), YuvKernel::Scalar);
+        std::vector<std::uint8_t> luma(64, 200), chroma(32, 128), out(192);
+        converter.PlanarRow(luma.data(), chroma.data(), chroma.data(), 32, out.data());
+        std::uint8_t expected[3];
+        YuvConverter(view, YuvKernel::Scalar).Pixel(200, 128, 128, expected);
+        EXPECT_EQ(out[189], expected[0] + 1) << Name(k);
+    }
+}
+
 } // namespace
-} // namespace kamsel::frames
+} // namespace kamsel::media

@@ -13,11 +13,13 @@
 // plus a small rounded correction w(x) = round-half-even(a * x + b), and each
 // correction equals floor(((128 * x + c) * M) >> (16 + s)) (or with c - 128 * x
 // for falling ones) for the constants below, found by exhaustive search over
-// all 256 inputs. The unit test compares every (y, u, v) triple with the tables.
+// all 256 inputs. YuvSimdCheck.cpp runs this same code over scalar lanes and
+// compares every table entry with the tables at start-up; the unit test
+// compares every (y, u, v) triple.
 
 #include <cstdint>
 
-namespace kamsel::frames::simd {
+namespace kamsel::media::simd {
 namespace {
 
 template <class Ops>
@@ -64,7 +66,7 @@ struct YuvCore {
 
     // yh + ch + carry of yl + cl, as a signed 16-bit lane.
     static V Channel(V yh, V yl, V ch, V clInv) {
-        return Ops::Sub(Ops::Add(yh, ch), Ops::CmpGt(yl, clInv)); // CmpGt gives -1 where true
+        return Ops::IncrementWhereGreater(Ops::Add(yh, ch), yl, clInv);
     }
 
     // A channel's chroma spread over the pixels: A for the pixels that
@@ -103,4 +105,4 @@ struct YuvCore {
 };
 
 } // namespace
-} // namespace kamsel::frames::simd
+} // namespace kamsel::media::simd

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstddef>
 
-namespace kamsel::frames::simd {
+namespace kamsel::media::simd {
 namespace {
 
 struct Avx2 {
@@ -28,7 +28,8 @@ struct Avx2 {
     }
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V AndNot(V a, V b) { return _mm256_andnot_si256(a, b); } // ~a & b
-    static V CmpGt(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
+    // x + 1 where a > b (signed); CmpGt gives -1 there.
+    static V IncrementWhereGreater(V x, V a, V b) { return _mm256_sub_epi16(x, _mm256_cmpgt_epi16(a, b)); }
     static V UnpackLo(V a, V b) { return _mm256_unpacklo_epi16(a, b); }
     static V UnpackHi(V a, V b) { return _mm256_unpackhi_epi16(a, b); }
     static V PackUs(V a, V b) { return _mm256_packus_epi16(a, b); }
@@ -128,4 +129,4 @@ int PackedRowAvx2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) {
     return p;
 }
 
-} // namespace kamsel::frames::simd
+} // namespace kamsel::media::simd

@@ -1,6 +1,8 @@
 #pragma once
 // Scan-line kernels that turn 8-bit Y, U, V samples into blue, green, red
-// bytes with the BT.601 studio-range tables of TVideoImage.
+// bytes with the BT.601 studio-range tables (StandardYuvTables, and the frame
+// facade's own copy). The frame decoder and the preview renderer both convert
+// through here, so a picture has the same colours wherever it is shown.
 //
 // The colour of one pixel from luma y and its chroma pair (u, v):
 //   blue  = Clip(TableY[y] + TableUB[u])
@@ -19,13 +21,13 @@
 
 #include <cstdint>
 
-namespace kamsel::frames {
+namespace kamsel::media {
 
 enum class YuvTerm { Y, UG, UB, VR, VG };
 
 // Which code converts the rows: the table loop, or vector kernels that
-// reproduce the standard tables bit for bit (see frames/simd/YuvSimd.h).
-enum class YuvKernel { Scalar, Sse2, Avx2, Best };
+// reproduce the standard tables bit for bit (see simd/YuvSimd.h).
+enum class YuvKernel { Scalar, Sse2, Avx2, Avx512, Best };
 
 // Read-only view of the six tables. Clip points at entry 0 of a table valid
 // from Clip[-1023] to Clip[1023].
@@ -41,10 +43,13 @@ struct YuvTables {
 class YuvConverter {
   public:
     // The tables must stay alive and unchanged while the converter is used.
-    // Vector kernels compute the standard tables' values themselves, so any
-    // kernel but Scalar requires tables built by TermValue and ClipValue
-    // (which TVideoImage::InitYUVTables builds). Best picks the fastest kernel
-    // this processor runs; a kernel it cannot run falls back to the next.
+    // Vector kernels compute the standard tables' values themselves, so they
+    // serve only tables equal to those TermValue and ClipValue define (as
+    // StandardYuvTables and TVideoImage::InitYUVTables build them), and only
+    // once their arithmetic has been checked against every entry of those
+    // (once per process); other tables get the table loop. Best picks the
+    // fastest kernel this processor runs; a kernel it cannot run falls back to
+    // the next.
     explicit YuvConverter(const YuvTables& tables, YuvKernel kernel = YuvKernel::Best);
 
     static bool KernelAvailable(YuvKernel kernel);
@@ -95,4 +100,4 @@ class YuvConverter {
     PackedKernel packed_ = nullptr;
 };
 
-} // namespace kamsel::frames
+} // namespace kamsel::media
