@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QSplitterHandle>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
