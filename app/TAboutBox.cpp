@@ -1,5 +1,6 @@
 #include "TAboutBox.h"
 
+#include "DesignFont.h"
 #include "ProgramIcons.h"
 #include "ProgramInfo.h"
 
@@ -35,9 +36,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(DesignFont());
     // The box belongs to the run, not to a window the user closes: closing
     // the main window must end the program even while the box is open.
     setAttribute(Qt::WA_QuitOnClose, false);

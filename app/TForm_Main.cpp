@@ -1,6 +1,8 @@
 #include "TForm_Main.h"
 
+#include "DesignFont.h"
 #include "ProgramInfo.h"
+#include "SnapshotLocation.h"
 #include "TAboutBox.h"
 #include "frames/ExceptionHandler.h"
 #include "pane/TFrame1.h"
@@ -17,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <utility>
 
 namespace kamsel::app {
 
@@ -48,9 +51,7 @@ void RunShutdownStep(Operation operation) {
 TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(Caption());
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(DesignFont());
     BuildMenu();
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
@@ -92,7 +93,9 @@ QFrame* TForm_Main::MakePanel(const char* name, pane::TFrame1*& frame, const cha
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    frame = new pane::TFrame1(panel);
+    pane::TFrame1::Services services;
+    services.AppFolder = SnapshotLocation::AppFolder();
+    frame = new pane::TFrame1(std::move(services), panel);
     frame->setObjectName(QString::fromLatin1(frameName));
     layout->addWidget(frame);
     return panel;

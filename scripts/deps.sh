@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages the build and the tests need, only those missing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev
+          qt6-qpa-plugins xvfb xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

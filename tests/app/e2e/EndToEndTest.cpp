@@ -10,6 +10,7 @@
 // menu in its font, measured here with the same toolkit on the same server.
 
 #include "ChildProcess.h"
+#include "DesignFont.h"
 #include "XvfbServer.h"
 
 #include <QApplication>
@@ -80,9 +81,7 @@ void WriteNoiseClip(const std::filesystem::path& path) {
 
 int MenuBarHeight() {
     QMainWindow window;
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    window.setFont(font);
+    window.setFont(app::DesignFont());
     window.menuBar()->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("&Quit"));
     window.menuBar()->addAction(QStringLiteral("&About"));
     window.setCentralWidget(new QWidget);
