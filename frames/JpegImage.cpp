@@ -1,72 +1,38 @@
 #include "JpegImage.h"
 
+#include "platform/jpeg/JpegCompressor.h"
+#include "platform/jpeg/JpegDecompressor.h"
+#include "platform/system/ReplaceFile.h"
+
+#include <QFile>
+
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <string>
-
-#include <jpeglib.h>
+#include <system_error>
 
 namespace kamsel::frames {
 
-// Error handling: the library is C, built without unwind support for C++
-// exceptions, so an exception must not pass through its frames. Its fatal
-// errors leave through error_exit with longjmp to the setjmp in Decode; only
-// plain data lives in that frame (no C++ object whose destructor longjmp
-// would skip), and Decode reports the failure by its return value, after
-// which the caller throws from ordinary C++ code.
-struct JpegImage::Decoder {
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
-    jpeg_progress_mgr progress{};
-    std::jmp_buf jump{};
-    char message[JMSG_LENGTH_MAX]{};
+namespace {
 
-    Decoder() {
-        info.err = jpeg_std_error(&errors);
-        errors.error_exit = &ErrorExit;
-        errors.output_message = &IgnoreMessage;
-        progress.progress_monitor = &LimitScans;
-        // Creation cannot fail but through error_exit (out of memory).
-        if (setjmp(jump) != 0)
-            throw std::bad_alloc();
-        jpeg_create_decompress(&info);
-        info.client_data = this;
-    }
-    ~Decoder() { jpeg_destroy_decompress(&info); }
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
+constexpr int kSnapshotQuality = 90;
+// Rows handed to the library per call.
+constexpr int kRowBatch = 16;
 
-    [[noreturn]] static void ErrorExit(j_common_ptr common) {
-        auto* self = static_cast<Decoder*>(common->client_data);
-        (*common->err->format_message)(common, self->message);
-        std::longjmp(self->jump, 1);
-    }
-    static void IgnoreMessage(j_common_ptr) {}
-    static void LimitScans(j_common_ptr common) {
-        auto* self = static_cast<Decoder*>(common->client_data);
-        if (self->info.input_scan_number > kMaxScans) {
-            std::snprintf(self->message, sizeof self->message, "more than %d scans", kMaxScans);
-            std::longjmp(self->jump, 1);
-        }
-    }
+} // namespace
 
-    // Decodes into picture; false with message set on any error.
-    bool Decode(const std::uint8_t* data, std::size_t size, Bitmap24& picture);
-};
+JpegImage::JpegImage() : decoder_(std::make_unique<jpeg::JpegDecompressor>()) {
+    decoder_->SetScanLimit(kMaxScans);
+}
 
-bool JpegImage::Decoder::Decode(const std::uint8_t* data, std::size_t size, Bitmap24& picture) {
-    message[0] = '\0';
-    if (setjmp(jump) != 0) {
-        jpeg_abort_decompress(&info);
-        return false;
-    }
-    // Back to the start state whatever the previous frame left behind.
-    jpeg_abort_decompress(&info);
-    info.progress = &progress;
-    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&info, TRUE);
+JpegImage::~JpegImage() = default;
+
+// Throws JpegError with the reason; the caller empties the picture.
+void JpegImage::Decode(const std::uint8_t* data, std::size_t size) {
+    jpeg::JpegDecompressor& d = *decoder_;
+    if (const jpeg::JpegStatus s = d.ReadHeader(data, size); !s.Ok())
+        throw JpegError(s.Message());
+    jpeg_decompress_struct& info = d.Info();
     info.out_color_space = JCS_EXT_BGR; // the byte order of a 24-bit Bitmap24
     info.scale_num = 1;
     info.scale_denom = 1;
@@ -76,42 +42,41 @@ bool JpegImage::Decoder::Decode(const std::uint8_t* data, std::size_t size, Bitm
     info.quantize_colors = FALSE;
     info.buffered_image = FALSE;
     if (static_cast<long long>(info.image_width) * info.image_height > kMaxPixels) {
-        std::snprintf(message, sizeof message, "image of %ux%u pixels is too large", info.image_width,
-                      info.image_height);
-        jpeg_abort_decompress(&info);
-        return false;
+        d.Abort();
+        throw JpegError("image of " + std::to_string(info.image_width) + "x" +
+                        std::to_string(info.image_height) + " pixels is too large");
     }
-    jpeg_start_decompress(&info);
+    if (const jpeg::JpegStatus s = d.Start(); !s.Ok())
+        throw JpegError(s.Message());
     const int width = static_cast<int>(info.output_width);
     const int height = static_cast<int>(info.output_height);
-    picture.SetFormat(PixelFormat::Bits24);
-    picture.SetSize(width, height);
-    if (picture.Width() != width || picture.Height() != height) {
-        std::snprintf(message, sizeof message, "no memory for an image of %dx%d pixels", width, height);
-        jpeg_abort_decompress(&info);
-        return false;
+    picture_.SetFormat(PixelFormat::Bits24);
+    picture_.SetSize(width, height);
+    if (picture_.Width() != width || picture_.Height() != height) {
+        d.Abort();
+        throw JpegError("no memory for an image of " + std::to_string(width) + "x" + std::to_string(height) +
+                        " pixels");
     }
-    JSAMPROW rows[16];
+    JSAMPROW rows[kRowBatch];
     while (info.output_scanline < info.output_height) {
         const int first = static_cast<int>(info.output_scanline);
-        const int count = std::min<int>(16, height - first);
+        const int count = std::min(kRowBatch, height - first);
         for (int i = 0; i < count; ++i)
-            rows[i] = picture.ScanLine(first + i);
-        jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count));
+            rows[i] = picture_.ScanLine(first + i);
+        JDIMENSION read = 0;
+        if (const jpeg::JpegStatus s = d.ReadRows(rows, static_cast<JDIMENSION>(count), read); !s.Ok())
+            throw JpegError(s.Message());
     }
-    jpeg_finish_decompress(&info);
-    return true;
+    if (const jpeg::JpegStatus s = d.Finish(); !s.Ok())
+        throw JpegError(s.Message());
 }
 
-JpegImage::JpegImage() : decoder_(std::make_unique<Decoder>()) {}
-
-JpegImage::~JpegImage() = default;
-
 void JpegImage::Load(const std::uint8_t* data, std::size_t size) {
-    if (!decoder_->Decode(data, size, picture_)) {
-        const std::string reason = decoder_->message;
+    try {
+        Decode(data, size);
+    } catch (const JpegError& error) {
         picture_.SetSize(0, 0);
-        throw JpegError("JPEG image: " + reason);
+        throw JpegError(std::string("JPEG image: ") + error.what());
     }
 }
 
@@ -120,6 +85,71 @@ void JpegImage::LoadFromStream(MemoryStream& stream) {
     const std::size_t size = stream.Size() - start;
     stream.SetPosition(stream.Size());
     Load(stream.Memory() + start, size);
+}
+
+void JpegImage::Assign(const Bitmap24& source) {
+    if (source.Format() != PixelFormat::Bits24) {
+        picture_.Assign(source);
+        picture_.SetFormat(PixelFormat::Bits24);
+        return;
+    }
+    if (picture_.Width() != source.Width() || picture_.Height() != source.Height() ||
+        picture_.Format() != PixelFormat::Bits24) {
+        // A new size: no point in keeping the old pixels while resizing.
+        picture_.SetSize(0, 0);
+        picture_.SetFormat(PixelFormat::Bits24);
+        picture_.SetSize(source.Width(), source.Height());
+    }
+    if (picture_.Width() == 0)
+        return;
+    if (picture_.BytesPerLine() == source.BytesPerLine()) {
+        std::memcpy(picture_.Bits(), source.Bits(),
+                    static_cast<std::size_t>(source.BytesPerLine()) *
+                        static_cast<std::size_t>(source.Height()));
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(source.Width()) * 3;
+    for (int row = 0; row < source.Height(); ++row)
+        std::memcpy(picture_.ScanLine(row), source.ScanLine(row), rowBytes);
+}
+
+// Encodes into the encoder's reused memory buffer; throws JpegError with the
+// library's reason.
+void JpegImage::Encode(const QString& path) {
+    if (!encoder_)
+        encoder_ = std::make_unique<jpeg::JpegCompressor>();
+    jpeg::JpegCompressor& c = *encoder_;
+    jpeg_compress_struct& info = c.Info();
+    info.image_width = static_cast<JDIMENSION>(picture_.Width());
+    info.image_height = static_cast<JDIMENSION>(picture_.Height());
+    info.input_components = 3;
+    info.in_color_space = JCS_EXT_BGR; // the byte order of a 24-bit Bitmap24
+    jpeg::JpegStatus status = c.SetDefaults();
+    if (status.Ok())
+        status = c.SetQuality(kSnapshotQuality, true);
+    if (status.Ok())
+        status = c.Start();
+    const Bitmap24& picture = picture_; // rows read only: no copy of shared pixels
+    JSAMPROW rows[kRowBatch];
+    while (status.Ok() && info.next_scanline < info.image_height) {
+        const int first = static_cast<int>(info.next_scanline);
+        const int count = std::min(kRowBatch, picture.Height() - first);
+        for (int i = 0; i < count; ++i)
+            rows[i] = const_cast<JSAMPROW>(picture.ScanLine(first + i));
+        status = c.WriteRows(rows, static_cast<JDIMENSION>(count));
+    }
+    if (status.Ok())
+        status = c.Finish();
+    if (!status.Ok())
+        throw JpegError("cannot write " + path.toStdString() + ": " + status.Message());
+}
+
+void JpegImage::SaveToFile(const QString& path) {
+    Encode(path);
+    const std::string name = QFile::encodeName(path).toStdString();
+    if (const int error = system::ReplaceFile(name, encoder_->Output()); error != 0)
+        throw JpegError("cannot write " + path.toStdString() + ": " +
+                        std::generic_category().message(-error));
 }
 
 void JpegImage::Draw(Canvas& canvas, int x, int y) const {

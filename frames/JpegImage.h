@@ -1,6 +1,8 @@
 #pragma once
-// JpegImage: a JPEG decoder object over the IJG library (libjpeg-turbo),
-// created once and reused for every frame, holding the last decoded picture.
+// JpegImage: the program's JPEG image object over the IJG library
+// (libjpeg-turbo, through platform/jpeg). It holds one picture, which either a
+// decode (motion-JPEG frames) or Assign (snapshots) puts there; the decoder and
+// the encoder are created once and reused for every picture.
 //
 // Decoding is full size, 24-bit colour, best quality (accurate integer IDCT,
 // smooth "fancy" chroma upsampling). Frames without Huffman tables, as many
@@ -13,13 +15,25 @@
 // (the image is empty). Warnings about damaged entropy data are not errors:
 // the library fills what it cannot decode, as a viewer of a live stream wants.
 //
+// Snapshots: SaveToFile encodes with the library's defaults for a colour
+// picture (JFIF, YCbCr, 2x2 chroma subsampling, standard Huffman tables,
+// sequential) at quality 90 with baseline tables, fed the blue-green-red rows
+// as they are, and writes the file in one piece (system/ReplaceFile).
+//
 // Threads: one thread at a time.
 
 #include "frames/Bitmap24.h"
 #include "frames/MemoryStream.h"
 
+#include <QString>
+
 #include <memory>
 #include <stdexcept>
+
+namespace kamsel::jpeg {
+class JpegCompressor;
+class JpegDecompressor;
+} // namespace kamsel::jpeg
 
 namespace kamsel::frames {
 
@@ -46,6 +60,15 @@ class JpegImage {
     // Decodes size bytes at data (which stay with the caller). Throws JpegError.
     void Load(const std::uint8_t* data, std::size_t size);
 
+    // Takes a copy of source, dropping the picture held before; other formats
+    // than 24 bits are converted. The pixels go into the image's own buffer,
+    // reused while the size stays.
+    void Assign(const Bitmap24& source);
+    // Encodes the picture and writes it to path, creating or replacing the
+    // file. Throws JpegError naming the file and the reason ("cannot write
+    // /x/Spy/Spy_0001.jpg: Permission denied"); the file is then as before.
+    void SaveToFile(const QString& path);
+
     // Draws the picture with its top-left corner at (x, y), at its own size,
     // clipped to the canvas's bitmap. Nothing when empty.
     void Draw(Canvas& canvas, int x, int y) const;
@@ -56,8 +79,11 @@ class JpegImage {
     const Bitmap24& Picture() const { return picture_; }
 
   private:
-    struct Decoder; // the library's decompression object and error manager
-    std::unique_ptr<Decoder> decoder_;
+    void Decode(const std::uint8_t* data, std::size_t size);
+    void Encode(const QString& path);
+
+    std::unique_ptr<jpeg::JpegDecompressor> decoder_;
+    std::unique_ptr<jpeg::JpegCompressor> encoder_; // on the first save
     Bitmap24 picture_;
 };
 

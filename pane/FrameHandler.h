@@ -42,11 +42,11 @@ class FrameHandler {
     // What the handler takes from its surroundings; tests replace them. Each
     // must outlive the handler.
     struct Services {
-        const system::TickSource* Ticks;   // millisecond ticks for the rate
-        const system::LocalClock* Clock;   // local date and time for the stamp
-        SnapshotSequence* Sequence;        // numbers of the snapshot files
-        std::int32_t SnapshotLimit;        // attempts before snapshots stop
-        Services();                        // the system's, and kSnapshotLimit
+        const system::TickSource* Ticks; // millisecond ticks for the rate
+        const system::LocalClock* Clock; // local date and time for the stamp
+        SnapshotSequence* Sequence;      // numbers of the snapshot files
+        std::int32_t SnapshotLimit;      // attempts before snapshots stop
+        Services();                      // the system's, and kSnapshotLimit
     };
 
     explicit FrameHandler(FrameView& view, const Services& services = Services());
@@ -89,7 +89,7 @@ class FrameHandler {
 
   private:
     void UpdateRateCaption(FrameSource& source);
-    void ProcessFrame(FrameSource& source);
+    void ProcessFrame();
 
     FrameView& view_;
     Services services_;

@@ -83,6 +83,13 @@ QToolButton* TFrame1::AddButton(const char* name, QRect place, const QString& hi
 }
 
 void TFrame1::CreateTopControls() {
+    CreateCameraBox();
+    CreateButtons();
+    CreateModeAndSizeBoxes();
+    CreateSettingsToggle();
+}
+
+void TFrame1::CreateCameraBox() {
     AnchorPanel& top = *Panel_Top;
     Label_Cameras = AddLabel(top, "Label_Cameras", QStringLiteral("Camera #1"), QPoint(8, 2));
 
@@ -105,7 +112,9 @@ void TFrame1::CreateTopControls() {
         connect(widget, &QWidget::customContextMenuRequested, this,
                 [this, widget](QPoint place) { ShowCamerasMenu(*widget, place); });
     }
+}
 
+void TFrame1::CreateButtons() {
     SpeedButton_RunVideo = AddButton("SpeedButton_RunVideo", QRect(216, 14, 23, 22),
                                      QStringLiteral("Start/Resume Video"), ButtonPicture::Play);
     SpeedButton_Pause = AddButton("SpeedButton_Pause", QRect(240, 14, 23, 22), QStringLiteral("Pause Video"),
@@ -126,7 +135,10 @@ void TFrame1::CreateTopControls() {
     connect(SpeedButton_Stop, &QToolButton::clicked, this, [this] { SpeedButton_StopClick(); });
     connect(SpeedButton_VidSettings, &QToolButton::clicked, this, [this] { SpeedButton_VidSettingsClick(); });
     connect(SpeedButton_VidSize, &QToolButton::clicked, this, [this] { SpeedButton_VidSizeClick(); });
+}
 
+void TFrame1::CreateModeAndSizeBoxes() {
+    AnchorPanel& top = *Panel_Top;
     Label1 = AddLabel(top, "Label1", QStringLiteral("Display mode"), QPoint(8, 40));
     ComboBox_DisplayMode = new QComboBox(&top);
     ComboBox_DisplayMode->setObjectName(QStringLiteral("ComboBox_DisplayMode"));
@@ -142,7 +154,10 @@ void TFrame1::CreateTopControls() {
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     top.Place(*ComboBox1, QRect(216, 56, 121, 21));
     connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+}
 
+void TFrame1::CreateSettingsToggle() {
+    AnchorPanel& top = *Panel_Top;
     SpeedButton1 = AddButton("SpeedButton1", QRect(8, 80, 23, 22), QString(), ButtonPicture::SettingsRows);
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
     Label4 = AddLabel(top, "Label4", QStringLiteral("Settings  "), QPoint(40, 85));
@@ -254,6 +269,10 @@ void TFrame1::SpeedButton_RunVideoClick() {
         ShowRunningButtons();
         return;
     }
+    // Pending events are handled while the camera starts; a second click
+    // among them must not start it once more.
+    const bool runEnabled = SpeedButton_RunVideo->isEnabled();
+    SpeedButton_RunVideo->setEnabled(false);
     std::int32_t result = 0;
     {
         const WaitCursor busy;
@@ -264,6 +283,7 @@ void TFrame1::SpeedButton_RunVideoClick() {
     }
     WaitCursor::ProcessPendingEvents();
     if (result != 0) {
+        SpeedButton_RunVideo->setEnabled(runEnabled);
         ShowError(QStringLiteral("Could not start video (Error %1)").arg(result));
         return;
     }

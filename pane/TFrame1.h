@@ -135,6 +135,10 @@ class TFrame1 : public QFrame, public FrameView {
 
   private:
     void CreateTopControls();
+    void CreateCameraBox();
+    void CreateButtons();
+    void CreateModeAndSizeBoxes();
+    void CreateSettingsToggle();
     void CreateBottomControls();
     void CreateControlRows();
     QLabel* AddLabel(AnchorPanel& panel, const char* name, const QString& text, QPoint place);

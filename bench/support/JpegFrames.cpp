@@ -26,7 +26,7 @@ std::string SizeName(FrameSize s) {
     return std::to_string(s.width) + "x" + std::to_string(s.height);
 }
 
-std::vector<std::uint8_t> CameraJpeg(FrameSize s) {
+std::vector<std::uint8_t> CameraBgr(FrameSize s) {
     std::mt19937 random(7);
     std::vector<std::uint8_t> bgr(Pixels(s) * 3);
     for (int y = 0; y < s.height; ++y)
@@ -39,6 +39,11 @@ std::vector<std::uint8_t> CameraJpeg(FrameSize s) {
             p[2] = static_cast<std::uint8_t>((x + y) * 127 / (s.width + s.height) +
                                              static_cast<int>(random() % 8));
         }
+    return bgr;
+}
+
+std::vector<std::uint8_t> CameraJpeg(FrameSize s) {
+    std::vector<std::uint8_t> bgr = CameraBgr(s);
     const TjHandle handle(tjInitCompress());
     unsigned char* out = nullptr;
     unsigned long size = 0;

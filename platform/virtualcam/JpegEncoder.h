@@ -12,6 +12,10 @@
 #include <memory>
 #include <span>
 
+namespace kamsel::jpeg {
+class JpegCompressor;
+}
+
 namespace kamsel::virtualcam {
 
 class JpegEncoder {
@@ -28,8 +32,7 @@ class JpegEncoder {
     media::DeviceStatus Encode(const YuvImage& image, std::span<std::uint8_t> out, std::size_t& bytesUsed);
 
   private:
-    struct Compressor;
-    std::unique_ptr<Compressor> compressor_;
+    std::unique_ptr<jpeg::JpegCompressor> compressor_;
     int quality_;
 };
 

@@ -72,7 +72,6 @@ TEST_F(TFrame1PatternCamera, FramesReachThePaintBoxInEveryDisplayMode) {
     // The scene moves, so surveillance has found changes worth keeping.
     ASSERT_TRUE(test::RunEventsUntil([&] { return Handler().FSnapshotCount > 0; }));
     const QDir spy(under.folder.path() + QStringLiteral("/Spy"));
-    EXPECT_TRUE(spy.exists(QStringLiteral("Spy_0001.jpg")) || Handler().FSnapshotCount > 1);
     EXPECT_FALSE(spy.entryList({QStringLiteral("Spy_*.jpg")}, QDir::Files).isEmpty());
     EXPECT_TRUE(under.exceptionMessages.empty());
 

@@ -9,6 +9,7 @@
 #include "platform/dshow/PropertyFrame.h"
 #include "platform/dshow/fake/FakeDeviceRegistry.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QMetaObject>
 
@@ -102,6 +103,7 @@ TEST_F(TFrame1Test, ARefusedStartShowsTheErrorAndChangesNoButton) {
     under.Start();
     EXPECT_EQ(under.errorBoxes, std::vector<QString>{QStringLiteral("Could not start video (Error 1)")});
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor has gone again
 
     // Refused while paused on another run: still nothing changes.
     camera->SetOpenError(0);
@@ -112,6 +114,16 @@ TEST_F(TFrame1Test, ARefusedStartShowsTheErrorAndChangesNoButton) {
     under.Start();
     EXPECT_EQ(under.errorBoxes.size(), 2u);
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+}
+
+TEST_F(TFrame1Test, AClickWaitingWhileTheCameraStartsDoesNotStartItAgain) {
+    auto camera = devices.AddCamera("USB Camera");
+    Pane().InitFrame();
+    QMetaObject::invokeMethod(Pane().SpeedButton_RunVideo, &QToolButton::click, Qt::QueuedConnection);
+    under.Start();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(camera->OpenCount(), 1);
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kRunning);
 }
 
 TEST_F(TFrame1Test, PauseThenStartResumesTheSameCaptureAndTheFrameCountGoesOn) {

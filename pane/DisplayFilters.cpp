@@ -1,0 +1,173 @@
+#include "pane/DisplayFilters.h"
+
+#include <cstddef>
+
+namespace kamsel::pane {
+
+using frames::Bitmap24;
+using frames::PixelFormat;
+
+namespace {
+
+// The map value of a change of size m (0 to 255): 0 below 48, then rising by
+// 4 per step up to 252 at 111, and 255 from 112 on. Written without branches
+// on data so that the row loops vectorise in 16-bit lanes.
+inline int MapMagnitude(int m) {
+    int t = m - 48;
+    t = t < 0 ? 0 : t;
+    t = t > 64 ? 64 : t;
+    t *= 4;
+    return t > 255 ? 255 : t;
+}
+
+// One row of the difference map over n bytes: byte k of out is the map value
+// for byte k + 3 of the rows c and p (so out starts at the row's second
+// pixel). With OrCurrent, out gets that value OR-ed with the current byte.
+// Returns the sum of the map values.
+template <bool OrCurrent>
+inline __attribute__((always_inline)) std::uint32_t DifferenceRowBody(const std::uint8_t* __restrict c,
+                                                                      const std::uint8_t* __restrict p,
+                                                                      std::uint8_t* __restrict out, int n) {
+    std::uint32_t sum = 0;
+    for (int k = 0; k < n; ++k) {
+        // The smoothed sums reach 1020; their difference fits 16 bits, and
+        // |difference| / 4 equals the magnitude of the difference divided by 4
+        // with truncation toward zero.
+        const int sc = c[k] + 2 * c[k + 3] + c[k + 6];
+        const int sp = p[k] + 2 * p[k + 3] + p[k + 6];
+        const int d = sc - sp;
+        const int value = MapMagnitude((d < 0 ? -d : d) >> 2);
+        sum += static_cast<std::uint32_t>(value);
+        out[k] = static_cast<std::uint8_t>(OrCurrent ? (value | c[k + 3]) : value);
+    }
+    return sum;
+}
+
+// Compiled for AVX2 and for the baseline, picked once at load time.
+__attribute__((target_clones("avx2", "default"))) std::uint32_t
+DifferenceRow(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int n) {
+    return DifferenceRowBody<false>(c, p, out, n);
+}
+
+__attribute__((target_clones("avx2", "default"))) std::uint32_t
+HighlightRow(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int n) {
+    return DifferenceRowBody<true>(c, p, out, n);
+}
+
+__attribute__((target_clones("avx2", "default"))) void InvertRow(const std::uint8_t* __restrict in,
+                                                                 std::uint8_t* __restrict out, int n) {
+    for (int k = 0; k < n; ++k)
+        out[k] = static_cast<std::uint8_t>(255 - in[k]);
+}
+
+void OrBytes(const std::uint8_t* in, std::uint8_t* out, int n) {
+    for (int k = 0; k < n; ++k)
+        out[k] = static_cast<std::uint8_t>(out[k] | in[k]);
+}
+
+// Gives dest the size of source as a 24-bit bitmap; keeps its pixel block
+// when both already fit.
+void FitTo(Bitmap24& dest, int width, int height) {
+    dest.SetFormat(PixelFormat::Bits24);
+    dest.SetSize(width, height);
+}
+
+bool Comparable(const Bitmap24& current, const Bitmap24& previous) {
+    return current.Width() == previous.Width() && current.Height() == previous.Height() &&
+           current.Format() == PixelFormat::Bits24 && previous.Format() == PixelFormat::Bits24;
+}
+
+// The map over all rows; OrCurrent also lifts the middle bytes with current.
+// Returns the sum of the map values.
+template <bool OrCurrent>
+std::uint64_t MapRows(const Bitmap24& current, const Bitmap24& previous, Bitmap24& dest) {
+    const int width = current.Width();
+    const int height = current.Height();
+    const int n = 3 * width - 6;
+    if (n <= 0)
+        return 0;
+    const std::uint8_t* c = current.Bits();
+    const std::uint8_t* p = previous.Bits();
+    std::uint8_t* d = dest.Bits();
+    const std::ptrdiff_t cs = current.BytesPerLine(), ps = previous.BytesPerLine(), ds = dest.BytesPerLine();
+    std::uint64_t sum = 0;
+    for (int row = 0; row < height; ++row, c += cs, p += ps, d += ds)
+        sum += OrCurrent ? HighlightRow(c, p, d + 3, n) : DifferenceRow(c, p, d + 3, n);
+    return sum;
+}
+
+// The ratio of a map sum over all bytes of a width x height frame.
+double Ratio(std::uint64_t sum, int width, int height) {
+    const double full = 3.0 * width * height * 255.0;
+    return full > 0.0 ? static_cast<double>(sum) / full : 0.0;
+}
+
+} // namespace
+
+std::uint8_t MapDifference(int d) {
+    return static_cast<std::uint8_t>(MapMagnitude(d < 0 ? -d : d));
+}
+
+void InvertBitmap(const Bitmap24& source, Bitmap24& dest) {
+    const int width = source.Width(), height = source.Height();
+    FitTo(dest, width, height);
+    if (source.Format() != PixelFormat::Bits24)
+        return; // only 24-bit frames reach the pane; anything else stays black
+    for (int row = 0; row < height; ++row)
+        InvertRow(source.ScanLine(row), dest.ScanLine(row), 3 * width);
+}
+
+void GrayScaleBitmap(const Bitmap24& source, Bitmap24& dest) {
+    const int width = source.Width(), height = source.Height();
+    FitTo(dest, width, height);
+    if (source.Format() != PixelFormat::Bits24)
+        return;
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* in = source.ScanLine(row);
+        std::uint8_t* out = dest.ScanLine(row);
+        for (int x = 0; x < width; ++x, in += 3, out += 3) {
+            const auto v = static_cast<std::uint8_t>((100 * in[0] + 128 * in[1] + 28 * in[2]) >> 8);
+            out[0] = out[1] = out[2] = v;
+        }
+    }
+}
+
+void DifferenceBitmap(const Bitmap24& current, const Bitmap24& previous, double& ratio, Bitmap24& dest) {
+    ratio = 0.0;
+    if (!Comparable(current, previous)) {
+        FitTo(dest, 1, 1);
+        return;
+    }
+    FitTo(dest, current.Width(), current.Height());
+    ratio = Ratio(MapRows<false>(current, previous, dest), current.Width(), current.Height());
+}
+
+void HighlightDifferences(const Bitmap24& current, const Bitmap24& previous, double& ratio, Bitmap24& dest) {
+    ratio = 0.0;
+    if (!Comparable(current, previous)) {
+        FitTo(dest, 1, 1);
+        // As after any failed comparison, the 1 x 1 map is lifted when the
+        // frame is one pixel wide too.
+        if (current.Width() == 1 && current.Format() == PixelFormat::Bits24)
+            OrBytes(current.ScanLine(0), dest.ScanLine(0), 3);
+        return;
+    }
+    const int width = current.Width(), height = current.Height();
+    FitTo(dest, width, height);
+    // The map and the lift of its middle bytes in one pass; the edge pixels,
+    // which the map leaves alone, are lifted here.
+    ratio = Ratio(MapRows<true>(current, previous, dest), width, height);
+    const int last = 3 * (width - 1);
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* c = current.ScanLine(row);
+        std::uint8_t* d = dest.ScanLine(row);
+        if (width < 3) {
+            OrBytes(c, d, 3 * width);
+            continue;
+        }
+        OrBytes(c, d, 3);
+        OrBytes(c + last, d + last, 3);
+    }
+}
+
+} // namespace kamsel::pane

@@ -1,0 +1,165 @@
+#include "pane/FrameHandler.h"
+
+#include "pane/DisplayFilters.h"
+#include "pane/SnapshotSequence.h"
+#include "pane/SnapshotStamp.h"
+#include "platform/system/LocalClock.h"
+#include "platform/system/SystemTickSource.h"
+#include "platform/system/TickSource.h"
+
+#include <QDir>
+#include <QLocale>
+
+#include <stdexcept>
+
+namespace kamsel::pane {
+
+using frames::Bitmap24;
+
+namespace {
+
+// Calls of the handler between two rate measurements.
+constexpr std::int32_t kRateWindow = 30;
+
+// Numbers in captions: the user's decimal separator, no grouping.
+QLocale CaptionLocale() {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+// Clears the busy flag however the handler is left, so that an error while
+// saving one snapshot does not leave every later frame counted as skipped.
+class BusyScope {
+  public:
+    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    bool& busy_;
+};
+
+} // namespace
+
+FrameHandler::Services::Services()
+    : Ticks(&system::SystemTicks()), Clock(&system::SystemLocalClock()),
+      Sequence(&SnapshotSequence::Process()), SnapshotLimit(kSnapshotLimit) {}
+
+FrameHandler::FrameHandler(FrameView& view, const Services& services) : view_(view), services_(services) {}
+
+FrameHandler::~FrameHandler() = default;
+
+void FrameHandler::Init(const QString& appFolder) {
+    if (initialised_)
+        return;
+    initialised_ = true;
+    FSkipCount = 0;
+    FAppFolder = appFolder;
+    for (Bitmap24& frame : FFrames)
+        frame.SetFormat(frames::PixelFormat::Bits24);
+    FStampBitmap.SetFormat(frames::PixelFormat::Bits24);
+    // Arial at 10 points on a 96-dpi screen: an em of 13 pixels.
+    FStampBitmap.GetCanvas().Font().setFamily(QStringLiteral("Arial"));
+    FStampBitmap.GetCanvas().Font().setPixelSize(13);
+    FStampBitmap.GetCanvas().Brush() = frames::BrushStyle::Clear;
+    FDiffTable.Build();
+    // The filters compute the table's values arithmetically; hold them to it.
+    for (int d = -255; d <= 255; ++d)
+        if (MapDifference(d) != FDiffTable[d])
+            throw std::logic_error("difference filter disagrees with the difference table");
+}
+
+void FrameHandler::VideoStarted() {
+    FFrameCount = 0;
+    // The first rate after a restart is measured from here, not from the
+    // last mark of the previous run with the pause in between.
+    FLastFpsTick = 0;
+}
+
+void FrameHandler::OnVideoFrame(FrameSource& source) {
+    ++FFrameCount;
+    if (FBusy) {
+        ++FSkipCount;
+        return;
+    }
+    BusyScope busy(FBusy);
+    if (FFrameCount % kRateWindow == 0)
+        UpdateRateCaption(source);
+    FCurFrame = 1 - FCurFrame;
+    source.GetBitmap(FFrames[FCurFrame]);
+    ProcessFrame();
+}
+
+void FrameHandler::UpdateRateCaption(FrameSource& source) {
+    const std::uint32_t now = services_.Ticks->Now();
+    if (FLastFpsTick != 0) {
+        const std::uint32_t elapsed = system::TicksBetween(FLastFpsTick, now);
+        // Two marks within one millisecond give no rate; the caption keeps
+        // the last one.
+        if (elapsed != 0) {
+            const QLocale locale = CaptionLocale();
+            const double rate = 30000.0 / elapsed;
+            view_.SetRateCaption(QStringLiteral("fps: ") + locale.toString(rate, 'f', 1) +
+                                 QStringLiteral(" [") + locale.toString(source.FramesPerSecond(), 'f', 1) +
+                                 QStringLiteral("] (") + QString::number(FSkipCount) + QStringLiteral(" [") +
+                                 QString::number(source.SkippedFrames()) + QStringLiteral("] skipped)"));
+        }
+    }
+    FLastFpsTick = now;
+}
+
+void FrameHandler::ProcessFrame() {
+    const Bitmap24& current = FFrames[FCurFrame];
+    const Bitmap24& previous = FFrames[1 - FCurFrame];
+    const int mode = view_.SelectedDisplayMode();
+    if (mode <= kNormal || mode > kSurveillance) {
+        view_.DrawFrame(current);
+        return;
+    }
+    FDiffRatio = 0.0;
+    switch (mode) {
+    case kInverted:
+        InvertBitmap(current, FDisplayBitmap);
+        break;
+    case kGrayScale:
+        GrayScaleBitmap(current, FDisplayBitmap);
+        break;
+    case kDifferenceMap:
+        DifferenceBitmap(current, previous, FDiffRatio, FDisplayBitmap);
+        break;
+    default: // highlighted differences, surveillance
+        HighlightDifferences(current, previous, FDiffRatio, FDisplayBitmap);
+        break;
+    }
+    view_.DrawFrame(FDisplayBitmap);
+    view_.SetDifferenceCaption(QStringLiteral("Diff-Ratio: ") +
+                               CaptionLocale().toString(FDiffRatio * 100.0, 'f', 3) + u'%');
+    if (FDiffRatio > kSnapshotThreshold && mode == kSurveillance)
+        SaveSnapshot();
+}
+
+void FrameHandler::SaveSnapshot() {
+    // The stamp bitmap takes the frame's pixels by sharing them; its first
+    // drawing below makes its own copy, so the frame stays as it was.
+    FStampBitmap.Assign(FFrames[FCurFrame]);
+    FStampBitmap.SetFormat(frames::PixelFormat::Bits24);
+    // The hands and the text come from two readings of the clock, one after
+    // the other.
+    const QDateTime hands = services_.Clock->Now();
+    const QString text = StampText(services_.Clock->Now(), QLocale());
+    DrawStamp(FStampBitmap.GetCanvas(), FStampBitmap.Height(), hands, text);
+
+    // A folder that cannot be made shows up as the failure to write the file.
+    const QString folder = FAppFolder + QStringLiteral("Spy/");
+    QDir().mkpath(folder);
+    ++FSnapshotCount;
+    if (FSnapshotCount > services_.SnapshotLimit)
+        return;
+    const QString number = QStringLiteral("%1").arg(services_.Sequence->Next(), 4, 10, QLatin1Char('0'));
+    FJpeg.Assign(FStampBitmap);
+    FJpeg.SaveToFile(folder + QStringLiteral("Spy_") + number + QStringLiteral(".jpg"));
+}
+
+} // namespace kamsel::pane
