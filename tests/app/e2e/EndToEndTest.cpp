@@ -35,6 +35,7 @@
 #include <fstream>
 #include <functional>
 #include <glob.h>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
 
@@ -173,22 +174,27 @@ class EndToEndTest : public ::testing::Test {
     QRect WindowGeometry(const std::string& window) {
         const std::string text = Xdo({"getwindowgeometry", "--shell", window}).value_or("");
         auto field = [&](const std::string& name) {
-            const std::size_t at = text.find(name + "=");
-            return at == std::string::npos ? -1 : std::stoi(text.substr(at + name.size() + 1));
+            const std::size_t at = text.find("\n" + name + "=");
+            return at == std::string::npos ? -1 : std::stoi(text.substr(at + name.size() + 2));
         };
         return QRect(field("X"), field("Y"), field("WIDTH"), field("HEIGHT"));
     }
 
+    // Input that xdotool cannot send ends the test (gtest reports the exception).
     void Click(const QPoint& screenPoint) {
-        ASSERT_TRUE(Xdo({"mousemove", "--sync", std::to_string(screenPoint.x()),
-                         std::to_string(screenPoint.y()), "click", "1"}));
+        if (!Xdo({"mousemove", "--sync", std::to_string(screenPoint.x()), std::to_string(screenPoint.y()),
+                  "click", "1"}))
+            throw std::runtime_error("xdotool could not click at the screen's " +
+                                     std::to_string(screenPoint.x()) + ", " +
+                                     std::to_string(screenPoint.y()));
         std::this_thread::sleep_for(300ms);
     }
 
     void Keys(const std::vector<std::string>& keys) {
         std::vector<std::string> args{"key", "--delay", "60"};
         args.insert(args.end(), keys.begin(), keys.end());
-        ASSERT_TRUE(Xdo(args));
+        if (!Xdo(args))
+            throw std::runtime_error("xdotool could not press " + keys.front());
         std::this_thread::sleep_for(300ms);
     }
 
