@@ -18,6 +18,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -143,6 +144,11 @@ void TForm_Main::FitOuterSize() {
         return;
     outerSizeFitted_ = true;
     resize(kDesignWidth - frameExtra.width(), kDesignHeight - frameExtra.height());
+    CentreOnScreen();
+}
+
+void TForm_Main::CentreOnScreen() {
+    // move() places the frame's top-left corner.
     if (const QScreen* shownOn = screen()) {
         const QRect area = shownOn->geometry();
         move(area.x() + (area.width() - kDesignWidth) / 2, area.y() + (area.height() - kDesignHeight) / 2);
@@ -154,11 +160,7 @@ void TForm_Main::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;
     if (!outerSizeFitted_) {
-        if (const QScreen* shownOn = screen()) {
-            const QRect area = shownOn->geometry();
-            move(area.x() + (area.width() - frameGeometry().width()) / 2,
-                 area.y() + (area.height() - frameGeometry().height()) / 2);
-        }
+        CentreOnScreen();
         FitOuterSize();
     }
     FormShow();

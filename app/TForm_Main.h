@@ -76,7 +76,10 @@ class TForm_Main : public QMainWindow {
 
     QFrame* MakePanel(const char* name, pane::TFrame1*& frame, const char* frameName);
     void BuildMenu();
+    // Once the window manager has told the frame's size: the outer size
+    // becomes the design size, centred on the screen.
     void FitOuterSize();
+    void CentreOnScreen();
 
     bool outerSizeFitted_ = false;
     bool closing_ = false;
