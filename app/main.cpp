@@ -1,9 +1,8 @@
+#include "KamselApplication.h"
+#include "TAboutBox.h"
+#include "TForm_Main.h"
 #include "frames/UGDIPlus.h"
 #include "platform/system/FrameHeap.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 
 namespace {
 
@@ -19,21 +18,18 @@ class GdiPlusSession {
 
 } // namespace
 
-// Start-up. For now the window is a placeholder; the camera panes come with
-// the pane and main-window work.
+// Start-up: heap settings and the GDI+ binding first, then the application
+// object, the main window and the hidden about box, then the event loop. The
+// objects go in reverse order, GDI+ last, after the loop has ended.
 int main(int argc, char** argv) {
     if (!kamsel::system::KeepFrameSizedHeapBlocks())
         qWarning("The heap did not take the frame-sized block settings; large motion-JPEG frames decode more "
                  "slowly.");
     GdiPlusSession gdiPlus;
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KamselDemo"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("KamselDemo"));
-    auto* label = new QLabel(QStringLiteral("KamselDemo: camera panes are not built yet."), &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(800, 480);
-    window.show();
-    return QApplication::exec();
+    kamsel::app::KamselApplication application(argc, argv);
+    kamsel::app::TForm_Main formMain;
+    kamsel::app::TAboutBox aboutBox;
+    formMain.SetAboutBox(&aboutBox);
+    formMain.show();
+    return kamsel::app::KamselApplication::exec();
 }

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, only those missing.
-# fonts-liberation2 gives the snapshot stamp a font metric-compatible with Arial.
+# fonts-liberation2 gives the snapshot stamp a font metric-compatible with Arial; the end-to-end test runs
+# the program in a private X server (xvfb) and drives it with xdotool.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev
           libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev
-          fonts-liberation2)
+          fonts-liberation2 qt6-qpa-plugins xvfb xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,16 @@
+#include "DesignFont.h"
+
+#include <QStringList>
+
+namespace kamsel::app {
+
+QFont DesignFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans Condensed")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
+
+} // namespace kamsel::app

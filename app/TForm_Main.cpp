@@ -1,0 +1,228 @@
+#include "TForm_Main.h"
+
+#include "DesignFont.h"
+#include "ProgramInfo.h"
+#include "SnapshotLocation.h"
+#include "TAboutBox.h"
+#include "frames/ExceptionHandler.h"
+#include "pane/TFrame1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace kamsel::app {
+
+namespace {
+
+// The hourglass for the whole application while the object lives.
+class ScopedWaitCursor {
+  public:
+    ScopedWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~ScopedWaitCursor() { QApplication::restoreOverrideCursor(); }
+    ScopedWaitCursor(const ScopedWaitCursor&) = delete;
+    ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
+};
+
+// Runs one pane operation during shutdown. An error is shown like any other
+// error of a handler, and the shutdown goes on: a pane that cannot stop its
+// camera must neither keep the window open nor keep the other pane running.
+template <typename Operation>
+void RunShutdownStep(Operation operation) {
+    try {
+        operation();
+    } catch (...) {
+        frames::ExceptionHandler::Default().HandleException();
+    }
+}
+
+} // namespace
+
+TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form_Main"));
+    setWindowTitle(Caption());
+    setFont(DesignFont());
+    BuildMenu();
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(kSplitterWidth);
+    Splitter1->setChildrenCollapsible(false);
+    // The panes follow when the splitter is released, not while it is dragged:
+    // a pane relayout per mouse move would stall the video.
+    Splitter1->setOpaqueResize(false);
+    Panel_Left = MakePanel("Panel_Left", Frame_Video1, "Frame_Video1");
+    Panel_Right = MakePanel("Panel_Right", Frame_Video2, "Frame_Video2");
+    Splitter1->addWidget(Panel_Left);
+    Splitter1->addWidget(Panel_Right);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    connect(Splitter1, &QSplitter::splitterMoved, this, [this](int, int) { Splitter1Moved(); });
+    setCentralWidget(Splitter1);
+
+    // The outer size needs the window frame, which only the window manager
+    // knows; until it tells, the frame counts as nothing.
+    resize(kDesignWidth, kDesignHeight);
+    FormCreate();
+}
+
+TForm_Main::~TForm_Main() = default;
+
+QString TForm_Main::Caption() {
+    return QString::fromLatin1(kProgramName) + QLatin1Char(' ') + QString::fromLatin1(kShortVersion) +
+           QStringLiteral("   [") + QString::fromLatin1(kHomePage) + QLatin1Char(']');
+}
+
+QFrame* TForm_Main::MakePanel(const char* name, pane::TFrame1*& frame, const char* frameName) {
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(1);
+    // The splitter's own limit; the panes' controls may be cut off below it.
+    panel->setMinimumWidth(30);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    pane::TFrame1::Services services;
+    services.AppFolder = SnapshotLocation::AppFolder();
+    frame = new pane::TFrame1(std::move(services), panel);
+    frame->setObjectName(QString::fromLatin1(frameName));
+    layout->addWidget(frame);
+    return panel;
+}
+
+void TForm_Main::BuildMenu() {
+    File1 = menuBar()->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    Quit1 = File1->addAction(QStringLiteral("&Quit"));
+    Quit1->setObjectName(QStringLiteral("Quit1"));
+    connect(Quit1, &QAction::triggered, this, [this] { Quit1Click(); });
+    About1 = menuBar()->addAction(QStringLiteral("&About"));
+    About1->setObjectName(QStringLiteral("About1"));
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+}
+
+void TForm_Main::FormCreate() {
+    SplitterRatio = 0.5;
+}
+
+void TForm_Main::FormShow() {
+    Frame_Video1->InitFrame();
+    Frame_Video2->InitFrame();
+    Frame_Video2->Label_Cameras->setText(QStringLiteral("Camera #2"));
+}
+
+void TForm_Main::Splitter1Moved() {
+    const int h = Splitter1->handleWidth() / 2;
+    SplitterRatio = static_cast<double>(Panel_Left->width() + h) / frameGeometry().width();
+}
+
+void TForm_Main::FormResize() {
+    const int h = Splitter1->handleWidth() / 2;
+    // std::nearbyint rounds an exact half to the even neighbour.
+    const int left = static_cast<int>(std::nearbyint(SplitterRatio * (frameGeometry().width() - h)));
+    // The splitter spans the client width; giving it sizes that add up to
+    // that width keeps it from redistributing them.
+    const int right = std::max(0, width() - Splitter1->handleWidth() - left);
+    Splitter1->setSizes({left, right});
+}
+
+void TForm_Main::FitOuterSize() {
+    const QSize frameExtra = frameGeometry().size() - size();
+    if (outerSizeFitted_ || frameExtra.isNull())
+        return;
+    outerSizeFitted_ = true;
+    resize(kDesignWidth - frameExtra.width(), kDesignHeight - frameExtra.height());
+    CentreOnScreen();
+}
+
+void TForm_Main::CentreOnScreen() {
+    // move() places the frame's top-left corner.
+    if (const QScreen* shownOn = screen()) {
+        const QRect area = shownOn->geometry();
+        move(area.x() + (area.width() - kDesignWidth) / 2, area.y() + (area.height() - kDesignHeight) / 2);
+    }
+}
+
+void TForm_Main::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!outerSizeFitted_) {
+        CentreOnScreen();
+        FitOuterSize();
+    }
+    FormShow();
+}
+
+void TForm_Main::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FitOuterSize();
+    FormResize();
+}
+
+void TForm_Main::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    FitOuterSize();
+}
+
+void TForm_Main::Quit1Click() {
+    close();
+}
+
+void TForm_Main::About1Click() {
+    if (!AboutBox)
+        return;
+    AboutBox->show();
+    AboutBox->raise();
+    AboutBox->activateWindow();
+}
+
+void TForm_Main::closeEvent(QCloseEvent* event) {
+    // A second close request handled while the first lets pending events run
+    // is left to the first.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose) {
+        FormClose();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+    closing_ = false;
+}
+
+void TForm_Main::FormCloseQuery(bool& canClose) {
+    {
+        ScopedWaitCursor waitCursor;
+        // Frames the streaming threads have already posted are handled while
+        // both facades still exist.
+        QCoreApplication::processEvents();
+        RunShutdownStep([this] { Frame_Video1->StopVideoIfRunning(); });
+        RunShutdownStep([this] { Frame_Video2->StopVideoIfRunning(); });
+    }
+    canClose = true;
+}
+
+void TForm_Main::FormClose() {
+    RunShutdownStep([this] { Frame_Video1->ReleaseVideo(); });
+    RunShutdownStep([this] { Frame_Video2->ReleaseVideo(); });
+}
+
+} // namespace kamsel::app

@@ -1,0 +1,155 @@
+#include "TForm_Main.h"
+#include "TAboutBox.h"
+#include "pane/TFrame1.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QScreen>
+#include <QSplitter>
+#include <QSplitterHandle>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kamsel::app {
+namespace {
+
+class TForm_MainTest : public ::testing::Test {
+  protected:
+    // The panes list this camera, so both can run without hardware.
+    static void SetUpTestSuite() { qputenv("KAMSEL_VIRTUAL_CAMERAS", "Demo=pattern"); }
+};
+
+TEST_F(TForm_MainTest, ShowsCentredAtDesignSizeWithHalvedSplitAndLabelledPanes) {
+    TForm_Main form;
+    form.show();
+
+    const QRect screen = form.screen()->geometry();
+    EXPECT_EQ(form.frameGeometry().size(), QSize(776, 600));
+    EXPECT_EQ(form.frameGeometry().topLeft(),
+              screen.topLeft() + QPoint((screen.width() - 776) / 2, (screen.height() - 600) / 2));
+    EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("KamselDemo 3.1   [http")));
+    EXPECT_TRUE(form.windowTitle().endsWith(QLatin1Char(']')));
+    // 0.5 x (776 - 3) = 386.5 goes to the even 386.
+    EXPECT_EQ(form.Panel_Left->width(), 386);
+    EXPECT_EQ(form.Panel_Right->x(), 386 + 7);
+    // The right panel fills what the frame leaves of the width.
+    EXPECT_EQ(form.Panel_Right->width(), form.width() - 386 - 7);
+    EXPECT_EQ(form.Frame_Video1->Label_Cameras->text(), QStringLiteral("Camera #1"));
+    EXPECT_EQ(form.Frame_Video2->Label_Cameras->text(), QStringLiteral("Camera #2"));
+    EXPECT_TRUE(form.Frame_Video1->FInitialised);
+    EXPECT_TRUE(form.Frame_Video2->FInitialised);
+}
+
+TEST_F(TForm_MainTest, SplitterKeepsItsShareOfTheWidthOnResize) {
+    TForm_Main form;
+    form.show();
+    const int frameWidth = form.frameGeometry().width() - form.width();
+    form.resize(1000 - frameWidth, 600);
+    ASSERT_EQ(form.frameGeometry().width(), 1000);
+
+    // Drag the splitter with the mouse until the left panel is 500 wide; the
+    // panes follow when it is released.
+    QSplitterHandle* handle = form.Splitter1->handle(1);
+    const int grip = 3;
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(grip, 100));
+    QTest::mouseMove(handle, QPoint(500 + grip - handle->x(), 100));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(500 + grip - handle->x(), 100));
+    ASSERT_EQ(form.Panel_Left->width(), 500);
+    EXPECT_DOUBLE_EQ(form.SplitterRatio, 503.0 / 1000.0);
+
+    // 0.503 x (1200 - 3) = 602.091
+    form.resize(1200 - frameWidth, 600);
+    EXPECT_EQ(form.Panel_Left->width(), 602);
+    EXPECT_EQ(form.Panel_Right->width(), 1200 - frameWidth - 602 - 7);
+}
+
+TEST_F(TForm_MainTest, AboutShowsOneBoxWithoutBlockingAndEnterHidesIt) {
+    TForm_Main form;
+    TAboutBox aboutBox;
+    form.SetAboutBox(&aboutBox);
+    form.show();
+
+    form.About1->trigger();
+    form.About1->trigger();
+    int shownBoxes = 0;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        shownBoxes += dynamic_cast<TAboutBox*>(window) != nullptr && window->isVisible();
+    EXPECT_EQ(shownBoxes, 1);
+    EXPECT_FALSE(aboutBox.isModal());
+
+    QTest::keyClick(&aboutBox, Qt::Key_Return);
+    EXPECT_FALSE(aboutBox.isVisible());
+    form.About1->trigger();
+    EXPECT_TRUE(aboutBox.isVisible());
+}
+
+// Records, in order, which pane's Stop button was disabled (its camera
+// stopped) and which cursor the application showed at that moment.
+class StopRecorder : public QObject {
+  public:
+    struct Stop {
+        int Pane;
+        Qt::CursorShape Cursor;
+    };
+    std::vector<Stop> Stops;
+
+    void Watch(QAbstractButton* stopButton, int pane) {
+        panes_.emplace_back(stopButton, pane);
+        stopButton->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange)
+            for (const auto& [button, pane] : panes_)
+                if (button == watched && !button->isEnabled())
+                    Stops.push_back({pane, QApplication::overrideCursor()
+                                               ? QApplication::overrideCursor()->shape()
+                                               : Qt::ArrowCursor});
+        return false;
+    }
+
+  private:
+    std::vector<std::pair<QAbstractButton*, int>> panes_;
+};
+
+TEST_F(TForm_MainTest, CloseStopsBothCamerasLeftFirstUnderTheWaitCursorThenReleasesTheFacades) {
+    TForm_Main form;
+    form.show();
+    form.Frame_Video1->SpeedButton_RunVideo->click();
+    form.Frame_Video2->SpeedButton_RunVideo->click();
+    ASSERT_TRUE(form.Frame_Video1->SpeedButton_Stop->isEnabled());
+    ASSERT_TRUE(form.Frame_Video2->SpeedButton_Stop->isEnabled());
+    StopRecorder recorder;
+    recorder.Watch(form.Frame_Video1->SpeedButton_Stop, 1);
+    recorder.Watch(form.Frame_Video2->SpeedButton_Stop, 2);
+
+    EXPECT_TRUE(form.close());
+
+    ASSERT_EQ(recorder.Stops.size(), 2u);
+    EXPECT_EQ(recorder.Stops[0].Pane, 1);
+    EXPECT_EQ(recorder.Stops[1].Pane, 2);
+    EXPECT_EQ(recorder.Stops[0].Cursor, Qt::WaitCursor);
+    EXPECT_EQ(recorder.Stops[1].Cursor, Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(form.Frame_Video1->FVideoImage, nullptr);
+    EXPECT_EQ(form.Frame_Video2->FVideoImage, nullptr);
+    EXPECT_FALSE(form.Frame_Video1->FInitialised);
+}
+
+TEST_F(TForm_MainTest, ClosesAtOnceWhenNoPaneWasEverInitialised) {
+    TForm_Main form;
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(form.Frame_Video1->FVideoImage, nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+} // namespace kamsel::app

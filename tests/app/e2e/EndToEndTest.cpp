@@ -1,0 +1,313 @@
+// The whole program as a user meets it: the real kamseldemo in a private X
+// server, driven with real input events (xdotool) at the places where the
+// window's layout puts its controls, with two virtual cameras: the drawn
+// pattern and a generated noise clip.
+//
+// Layout facts used here: the window is 776 x 600 and centred (no window
+// manager, so no frame); the left panel is 386 wide, the splitter 7; each pane
+// sits 1 pixel inside its panel's bevel; the pane's controls have fixed
+// places; the menu bar's height is whatever the toolkit gives the window's
+// menu in its font, measured here with the same toolkit on the same server.
+
+#include "ChildProcess.h"
+#include "DesignFont.h"
+#include "XvfbServer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <glob.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+
+namespace kamsel::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kWindowWidth = 776;
+constexpr int kWindowHeight = 600;
+constexpr int kLeftPanelWidth = 386;
+constexpr int kSplitterWidth = 7;
+constexpr int kBevel = 1;
+// Places inside a pane (left, top, width, height).
+constexpr QRect kComboBoxCams(8, 16, 193, 21);
+constexpr QRect kRunVideo(216, 14, 23, 22);
+constexpr QRect kComboBoxDisplayMode(8, 56, 193, 21);
+constexpr QPoint kPaintBoxOrigin(8, 104 + 32);
+// The pattern camera's first mode, and the clip's size.
+constexpr QSize kPatternSize(640, 480);
+constexpr QSize kClipSize(160, 120);
+constexpr int kClipFrames = 23;
+// Share of a pane's pixels that must change between two grabs.
+constexpr double kMovingShare = 0.002;
+
+// A 4:2:0 clip of fresh noise in every frame, so that every frame differs
+// from the one before everywhere.
+void WriteNoiseClip(const std::filesystem::path& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "YUV4MPEG2 W" << kClipSize.width() << " H" << kClipSize.height() << " F30:1 Ip A1:1 C420jpeg\n";
+    std::uint32_t seed = 12345;
+    const int lumaBytes = kClipSize.width() * kClipSize.height();
+    std::string frame(static_cast<std::size_t>(lumaBytes * 3 / 2), '\0');
+    for (int f = 0; f < kClipFrames; ++f) {
+        for (char& byte : frame) {
+            seed = seed * 1664525u + 1013904223u;
+            byte = static_cast<char>(seed >> 24);
+        }
+        out << "FRAME\n" << frame;
+    }
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+int MenuBarHeight() {
+    QMainWindow window;
+    window.setFont(app::DesignFont());
+    window.menuBar()->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("&Quit"));
+    window.menuBar()->addAction(QStringLiteral("&About"));
+    window.setCentralWidget(new QWidget);
+    window.resize(kWindowWidth, kWindowHeight);
+    window.layout()->activate();
+    return window.menuBar()->height();
+}
+
+std::vector<std::string> SnapshotFiles(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    glob_t found{};
+    if (::glob((folder / "Spy_*.jpg").c_str(), 0, nullptr, &found) == 0)
+        files.assign(found.gl_pathv, found.gl_pathv + found.gl_pathc);
+    ::globfree(&found);
+    return files;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+int DistinctColours(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            colours.insert(image.pixel(x, y));
+    return static_cast<int>(colours.size());
+}
+
+double ChangedShare(const QImage& a, const QImage& b) {
+    int changed = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            changed += a.pixel(x, y) != b.pixel(x, y);
+    return static_cast<double>(changed) / (a.width() * a.height());
+}
+
+class EndToEndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!QDir(QStringLiteral("/dev")).entryList({QStringLiteral("video*")}, QDir::System).isEmpty())
+            GTEST_SKIP() << "this machine has V4L2 devices, which would come before the virtual cameras";
+        server_ = std::make_unique<XvfbServer>();
+        qputenv("DISPLAY", QByteArray::fromStdString(server_->Display()));
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        static char name[] = "kamsel_app_e2e_test";
+        static char* argv[] = {name, nullptr};
+        static int argc = 1;
+        driver_ = std::make_unique<QApplication>(argc, argv);
+        folder_ = std::filesystem::temp_directory_path() / ("kamsel_e2e_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+        WriteNoiseClip(folder_ / "noise.y4m");
+        std::filesystem::path program(KAMSEL_PROGRAM);
+        spy_ = program.parent_path() / "Spy";
+        for (const std::string& file : SnapshotFiles(spy_))
+            std::filesystem::remove(file);
+    }
+
+    void TearDown() override {
+        viewer_.reset();
+        driver_.reset();
+        server_.reset();
+        if (!folder_.empty())
+            std::filesystem::remove_all(folder_);
+    }
+
+    std::optional<std::string> Xdo(const std::vector<std::string>& args) {
+        std::vector<std::string> argv{"xdotool"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ChildProcess xdo(argv, {{{"DISPLAY", server_->Display()}}, true, -1});
+        const std::optional<int> status = xdo.WaitFor(10s);
+        if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
+            return std::nullopt;
+        return xdo.Output();
+    }
+
+    // The first visible window whose name begins with title, or "".
+    std::string FindWindow(const std::string& title) {
+        const std::optional<std::string> found = Xdo({"search", "--onlyvisible", "--name", "^" + title});
+        return found ? found->substr(0, found->find('\n')) : std::string();
+    }
+
+    QRect WindowGeometry(const std::string& window) {
+        const std::string text = Xdo({"getwindowgeometry", "--shell", window}).value_or("");
+        auto field = [&](const std::string& name) {
+            const std::size_t at = text.find("\n" + name + "=");
+            return at == std::string::npos ? -1 : std::stoi(text.substr(at + name.size() + 2));
+        };
+        return QRect(field("X"), field("Y"), field("WIDTH"), field("HEIGHT"));
+    }
+
+    // Input that xdotool cannot send ends the test (gtest reports the exception).
+    void Click(const QPoint& screenPoint) {
+        if (!Xdo({"mousemove", "--sync", std::to_string(screenPoint.x()), std::to_string(screenPoint.y()),
+                  "click", "1"}))
+            throw std::runtime_error("xdotool could not click at the screen's " +
+                                     std::to_string(screenPoint.x()) + ", " +
+                                     std::to_string(screenPoint.y()));
+        std::this_thread::sleep_for(300ms);
+    }
+
+    void Keys(const std::vector<std::string>& keys) {
+        std::vector<std::string> args{"key", "--delay", "60"};
+        args.insert(args.end(), keys.begin(), keys.end());
+        if (!Xdo(args))
+            throw std::runtime_error("xdotool could not press " + keys.front());
+        std::this_thread::sleep_for(300ms);
+    }
+
+    QImage Grab(const QRect& area) {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    // Two grabs of area some frames apart differ (the pattern's clock and ball
+    // move, the noise changes everywhere), and the first is a picture, not a
+    // flat colour.
+    void ExpectMovingVideo(const QRect& area, const char* pane) {
+        const QImage first = Grab(area);
+        double changed = 0;
+        for (int attempt = 0; attempt < 5 && changed < kMovingShare; ++attempt) {
+            std::this_thread::sleep_for(400ms);
+            changed = ChangedShare(first, Grab(area));
+        }
+        EXPECT_GT(changed, kMovingShare) << pane << " pane: the video does not move";
+        EXPECT_GT(DistinctColours(first), 16) << pane << " pane: no picture";
+    }
+
+    std::unique_ptr<XvfbServer> server_;
+    std::unique_ptr<QApplication> driver_;
+    std::unique_ptr<ChildProcess> viewer_;
+    std::filesystem::path folder_;
+    std::filesystem::path spy_;
+};
+
+TEST_F(EndToEndTest, TwoCamerasSurveillanceAboutAndQuit) {
+    viewer_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{KAMSEL_PROGRAM},
+        ChildProcess::Options{
+            {{"DISPLAY", server_->Display()},
+             {"QT_QPA_PLATFORM", "xcb"},
+             {"KAMSEL_VIRTUAL_CAMERAS", "Scene=pattern;Noise=" + (folder_ / "noise.y4m").string()}},
+            false,
+            -1});
+
+    std::string window;
+    ASSERT_TRUE(WaitUntil([&] { return !(window = FindWindow("KamselDemo 3\\.1   \\[")).empty(); }, 15s))
+        << "the main window did not appear";
+    const QRect frame = WindowGeometry(window);
+    EXPECT_EQ(frame.size(), QSize(kWindowWidth, kWindowHeight));
+    EXPECT_EQ(frame.topLeft(), QPoint((XvfbServer::kScreenWidth - kWindowWidth) / 2,
+                                      (XvfbServer::kScreenHeight - kWindowHeight) / 2));
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window}));
+
+    const int menuHeight = MenuBarHeight();
+    const QPoint left = frame.topLeft() + QPoint(kBevel, menuHeight + kBevel);
+    const QPoint right = left + QPoint(kLeftPanelWidth + kSplitterWidth, 0);
+
+    // Left: the first camera (the pattern), started, in "Surveillance", the
+    // last display mode.
+    Click(left + kRunVideo.center());
+    Click(left + kComboBoxDisplayMode.center());
+    Keys({"End", "Return"});
+    // Right: the second camera (the clip), started, in "Difference map", the
+    // fourth display mode.
+    Click(right + kComboBoxCams.center());
+    Keys({"Down"});
+    Click(right + kRunVideo.center());
+    Click(right + kComboBoxDisplayMode.center());
+    Keys({"Home", "Down", "Down", "Down", "Return"});
+
+    // Snapshots of the left pane: numbered from 1, baseline JPEGs of the
+    // camera's size.
+    EXPECT_TRUE(WaitUntil([&] { return SnapshotFiles(spy_).size() >= 10; }, 10s))
+        << "fewer than 10 snapshots in " << spy_;
+    const std::vector<std::string> snapshots = SnapshotFiles(spy_);
+    if (!snapshots.empty()) {
+        EXPECT_EQ(QFileInfo(QString::fromStdString(snapshots.front())).fileName(),
+                  QStringLiteral("Spy_0001.jpg"));
+    }
+    for (std::size_t i = 0; i + 1 < snapshots.size() && i < 5; ++i) { // the newest may still be written
+        QImageReader reader(QString::fromStdString(snapshots[i]), "jpeg");
+        const QImage image = reader.read();
+        EXPECT_FALSE(image.isNull()) << snapshots[i] << ": " << reader.errorString().toStdString();
+        EXPECT_EQ(image.size(), kPatternSize) << snapshots[i];
+    }
+
+    // The screenshot stays in the test's working folder for a person to look at.
+    Grab(frame).save(QStringLiteral("app_end_to_end_window.png"));
+    // The left picture is larger than its paint box, the right one smaller.
+    ExpectMovingVideo(QRect(left + kPaintBoxOrigin + QPoint(4, 4), QSize(350, 400)), "left");
+    ExpectMovingVideo(QRect(right + kPaintBoxOrigin + QPoint(4, 4), kClipSize - QSize(10, 10)), "right");
+
+    // "&About" twice gives one box; Enter hides it.
+    Keys({"alt+a"});
+    Keys({"alt+a"});
+    std::string about;
+    ASSERT_TRUE(WaitUntil([&] { return !(about = FindWindow("About")).empty(); }, 5s)) << "no about box";
+    const std::string abouts = Xdo({"search", "--onlyvisible", "--name", "^About"}).value_or("");
+    EXPECT_EQ(std::count(abouts.begin(), abouts.end(), '\n'), 1) << "more than one about box";
+    EXPECT_EQ(WindowGeometry(about).size(), QSize(329, 223));
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", about}));
+    Keys({"Return"});
+    EXPECT_TRUE(WaitUntil([&] { return FindWindow("About").empty(); }, 5s))
+        << "Enter did not hide the about box";
+
+    // "&File" -> "&Quit" with both cameras running: a clean exit, quickly.
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window}));
+    Keys({"alt+f"});
+    Keys({"q"});
+    const std::optional<int> status = viewer_->WaitFor(5s);
+    ASSERT_TRUE(status.has_value()) << "the program still runs 5 s after Quit";
+    EXPECT_TRUE(WIFEXITED(*status)) << "wait status " << *status;
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    // Nothing of the program is left: no process, so no thread, in its group.
+    EXPECT_NE(::kill(-viewer_->Pid(), 0), 0);
+}
+
+} // namespace
+} // namespace kamsel::e2e
