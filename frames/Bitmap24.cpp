@@ -378,6 +378,15 @@ void Bitmap24::Assign(const Bitmap24& source) {
     colorTable_ = source.colorTable_;
 }
 
+void Bitmap24::UnshareForOverwrite() {
+    if (image_.isNull() || image_.isDetached())
+        return;
+    QImage fresh(image_.width(), image_.height(), image_.format());
+    if (image_.colorCount() > 0)
+        fresh.setColorTable(image_.colorTable());
+    image_ = std::move(fresh);
+}
+
 void Bitmap24::AttachPixels(const std::uint8_t* bits, int width, int height, int bytesPerLine) {
     format_ = PixelFormat::Bits32;
     if (!bits || width <= 0 || height <= 0 || bytesPerLine < static_cast<long long>(width) * 4) {

@@ -138,6 +138,12 @@ class Bitmap24 {
     // destroyed.
     void AttachPixels(const std::uint8_t* bits, int width, int height, int bytesPerLine);
 
+    // For a writer about to replace every pixel: when the pixel block is
+    // shared with another bitmap (after an Assign), take a fresh block of the
+    // same size and format instead of the copy a first write would make. The
+    // pixels are then undefined until written; the sharer keeps its picture.
+    void UnshareForOverwrite();
+
     // Colour table of 1-, 4- and 8-bit bitmaps: entries as 0x00RRGGBB. Kept
     // while the bitmap is empty and applied when it gets a size.
     void SetColorTable(const std::vector<std::uint32_t>& entries);

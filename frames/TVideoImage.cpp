@@ -558,6 +558,11 @@ void TVideoImage::FitBitmapToVideo() {
     FrameBitmap.SetSize(VideoWidth, VideoHeight);
     if (FrameBitmap.Width() != VideoWidth || FrameBitmap.Height() != VideoHeight)
         throw std::bad_alloc();
+    // The pane usually still shares the last frame's pixels (GetBitmap). The
+    // converters write every pixel of an even-width frame, so the old pixels
+    // need not be copied first; an odd width leaves the last column as it was.
+    if (VideoWidth % 2 == 0)
+        FrameBitmap.UnshareForOverwrite();
 }
 
 bool TVideoImage::UnpackRgb(std::int64_t length, const std::uint8_t* buffer) {

@@ -144,6 +144,15 @@ TEST(Bitmap24Storage, AssignCopiesSizeFormatTableAndPixelsIndependently) {
     EXPECT_EQ(copy.ScanLine(1)[2], 1);
     copy.ScanLine(1)[2] = 0;
     EXPECT_EQ(source.ScanLine(1)[2], 1);
+
+    // A writer that replaces every pixel leaves the sharer's picture alone.
+    Bitmap24 sharer;
+    sharer.Assign(copy);
+    copy.UnshareForOverwrite();
+    copy.ScanLine(0)[0] = 1;
+    EXPECT_EQ(sharer.ScanLine(0)[0], 0);
+    EXPECT_EQ(copy.ColorTable(), sharer.ColorTable());
+    EXPECT_EQ(copy.Width(), 3);
 }
 
 TEST(Bitmap24Canvas, DrawCopiesClippedAndOrsBytes) {
