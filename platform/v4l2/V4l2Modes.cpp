@@ -48,7 +48,7 @@ bool OnRange(std::uint32_t value, std::uint32_t min, std::uint32_t max, std::uin
 }
 
 std::string SizeText(std::uint32_t width, std::uint32_t height, std::uint32_t fourcc) {
-    return std::to_string(width) + "x" + std::to_string(height) + " " + FourCCText(fourcc);
+    return std::to_string(width) + "x" + std::to_string(height) + " " + media::FourCCText(fourcc);
 }
 
 v4l2_format CaptureFormat() {
