@@ -207,9 +207,7 @@ media::VideoMode V4l2Modes::Current() {
     mode.width = static_cast<std::int32_t>(pix.width);
     mode.height = static_cast<std::int32_t>(pix.height);
     mode.bitCount = BitCountOf(pix.pixelformat);
-    mode.sampleSize = DeliveredBottomUp(pix.pixelformat)
-                          ? PackedFrameSize(pix.pixelformat, pix.width, pix.height)
-                          : pix.sizeimage;
+    mode.sampleSize = DeliveredFrameSize(pix);
     mode.frameInterval = intervals.nearest30;
     mode.minFrameInterval = intervals.min;
     mode.maxFrameInterval = intervals.max;
