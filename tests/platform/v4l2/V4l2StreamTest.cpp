@@ -1,9 +1,9 @@
 #include "EmulatedDeviceTest.h"
 #include "RecordingSink.h"
+#include "ThreadsCannotStart.h"
 #include "platform/v4l2/V4l2Device.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cerrno>
 #include <cstddef>
@@ -344,29 +344,6 @@ TEST_F(V4l2StreamTest, AFailedStartGivesEverythingBack) {
     ExpectAllGivenBack();
     EXPECT_TRUE(sink_.Endings().empty());
 }
-
-// Makes every thread started while it lives fail for want of memory for its
-// stack, the way a process at its thread or memory limit fails.
-class ThreadsCannotStart {
-  public:
-    ThreadsCannotStart() {
-        pthread_getattr_default_np(&saved_);
-        pthread_attr_t huge;
-        pthread_attr_init(&huge);
-        pthread_attr_setstacksize(&huge, std::size_t{1} << 60);
-        pthread_setattr_default_np(&huge);
-        pthread_attr_destroy(&huge);
-    }
-    ~ThreadsCannotStart() {
-        pthread_setattr_default_np(&saved_);
-        pthread_attr_destroy(&saved_);
-    }
-    ThreadsCannotStart(const ThreadsCannotStart&) = delete;
-    ThreadsCannotStart& operator=(const ThreadsCannotStart&) = delete;
-
-  private:
-    pthread_attr_t saved_;
-};
 
 TEST_F(V4l2StreamTest, AStreamingThreadThatCannotStartFailsTheStartAndGivesEverythingBack) {
     media::DeviceStatus status;
