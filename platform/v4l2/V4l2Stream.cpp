@@ -64,6 +64,10 @@ media::DeviceStatus V4l2Stream::StartThread() {
     return SystemError(error, "cannot start the streaming thread for " + path_);
 }
 
+media::DeviceStatus V4l2Stream::NoFrameBuffer() const {
+    return SystemError(-ENOMEM, "cannot allocate a frame buffer for " + path_);
+}
+
 media::DeviceStatus V4l2Stream::PrepareBottomUp(const v4l2_pix_format& format) {
     if (!DeliveredBottomUp(format.pixelformat))
         return media::DeviceStatus::Success();
@@ -72,7 +76,11 @@ media::DeviceStatus V4l2Stream::PrepareBottomUp(const v4l2_pix_format& format) {
     if (stride < rowBytes)
         return {-EINVAL, path_ + " states rows of " + std::to_string(stride) + " bytes for frames " +
                              std::to_string(format.width) + " pixels wide"};
-    bottomUp_.emplace(format.width, format.height, stride);
+    try {
+        bottomUp_.emplace(format.width, format.height, stride);
+    } catch (const std::bad_alloc&) {
+        return NoFrameBuffer();
+    }
     return media::DeviceStatus::Success();
 }
 
@@ -84,7 +92,11 @@ media::DeviceStatus V4l2Stream::PreparePacked(const v4l2_pix_format& format) {
         if (plane.stride < plane.rowBytes)
             return {-EINVAL, path_ + " states rows of " + std::to_string(plane.stride) +
                                  " bytes for a plane of " + std::to_string(plane.rowBytes) + "-byte rows"};
-    packed_.emplace(std::move(planes));
+    try {
+        packed_.emplace(std::move(planes));
+    } catch (const std::bad_alloc&) {
+        return NoFrameBuffer();
+    }
     return media::DeviceStatus::Success();
 }
 

@@ -51,6 +51,7 @@ class V4l2Stream {
   private:
     media::DeviceStatus PrepareBottomUp(const v4l2_pix_format& format);
     media::DeviceStatus PreparePacked(const v4l2_pix_format& format);
+    media::DeviceStatus NoFrameBuffer() const;
     media::DeviceStatus StartThread();
     media::DeviceStatus QueueAll();
     void Run();
