@@ -22,7 +22,8 @@ media::VideoMode Offer(std::uint32_t fourcc, std::int32_t width, std::int32_t he
 }
 
 std::string Describe(const media::VideoMode& mode) {
-    return std::to_string(mode.width) + "x" + std::to_string(mode.height) + " " + media::FourCCText(mode.fourcc);
+    return std::to_string(mode.width) + "x" + std::to_string(mode.height) + " " +
+           media::FourCCText(mode.fourcc);
 }
 
 } // namespace
