@@ -3,9 +3,7 @@
 #include "DeviceEnumeration.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 
 namespace kamsel::capture {
 
@@ -38,12 +36,6 @@ struct TaskMemFree {
 std::vector<dshow::BYTE> CapsBuffer(int statedSize) {
     const std::size_t size = statedSize > 0 ? static_cast<std::size_t>(statedSize) : 0;
     return std::vector<dshow::BYTE>(std::max(size, sizeof(dshow::VIDEO_STREAM_CONFIG_CAPS)));
-}
-
-std::int32_t AbsoluteHeight(LONG height) {
-    const std::int64_t magnitude = std::llabs(static_cast<std::int64_t>(height));
-    return static_cast<std::int32_t>(
-        std::min<std::int64_t>(magnitude, std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace
@@ -449,7 +441,7 @@ HRESULT TVideoSample::ReadFormat(dshow::IAMStreamConfig& Config, std::int32_t& W
     if (!info)
         return hr;
     Width = info->bmiHeader.biWidth;
-    Height = AbsoluteHeight(info->bmiHeader.biHeight);
+    Height = dshow::HeightMagnitude(info->bmiHeader.biHeight);
     FourCC = info->bmiHeader.biCompression;
     return hr;
 }

@@ -35,14 +35,6 @@ constexpr std::uint32_t kYUNV = FourCC("YUNV");
 constexpr std::uint32_t kYUYV = FourCC("YUYV");
 constexpr std::uint32_t kMJPG = FourCC("MJPG");
 
-QString FourCCName(std::uint32_t code) {
-    if (code == kRgb)
-        return QStringLiteral("RGB");
-    const char letters[4] = {char(code & 0xFF), char((code >> 8) & 0xFF), char((code >> 16) & 0xFF),
-                             char((code >> 24) & 0xFF)};
-    return QString::fromLatin1(letters, 4);
-}
-
 constexpr int kSlotCount = 3;
 // Samples per rate window; the rate is 30000 ms over the window's duration.
 constexpr std::int32_t kRateWindow = 30;
@@ -634,7 +626,7 @@ void TVideoImage::WriteFailureText(std::int32_t length) {
     const int lineHeight = canvas.TextHeight(QStringLiteral("X"));
     canvas.TextOut(0, lineHeight,
                    QStringLiteral("DataSize: ") + QString::number(length) + QStringLiteral("  FourCC: ") +
-                       FourCCName(VideoFourCC));
+                       QString::fromStdString(media::FourCCText(VideoFourCC, "RGB")));
 }
 
 } // namespace kamsel::frames

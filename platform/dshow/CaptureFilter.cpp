@@ -15,7 +15,7 @@ HRESULT CaptureFilter::Create(std::unique_ptr<media::VideoDevice> device, FaultH
     *object = nullptr;
     if (!device)
         return E_POINTER;
-    if (const HRESULT hr = HresultFromDevice(device->Open()); FAILED(hr))
+    if (const HRESULT hr = ReportDeviceStatus(device->Open()); FAILED(hr))
         return hr;
     com::ComPtr<CaptureFilter> filter(new (std::nothrow) CaptureFilter(std::move(device), std::move(faults)));
     if (!filter)
@@ -86,7 +86,7 @@ HRESULT CaptureFilter::Run(REFERENCE_TIME) {
     if (state_ == State_Running)
         return S_OK;
     if (pin_.IsConnected()) {
-        if (const HRESULT hr = HresultFromDevice(device_->StartStreaming(pin_)); FAILED(hr))
+        if (const HRESULT hr = ReportDeviceStatus(device_->StartStreaming(pin_)); FAILED(hr))
             return hr;
         streaming_ = true;
     }
@@ -221,7 +221,7 @@ HRESULT CaptureFilter::GetControlValue(ULONG id, LONG* value) {
 }
 
 HRESULT CaptureFilter::SetControlValue(ULONG id, LONG value) {
-    return HresultFromDevice(device_->SetControl(id, value));
+    return ReportDeviceStatus(device_->SetControl(id, value));
 }
 
 } // namespace kamsel::dshow

@@ -45,7 +45,7 @@ HRESULT CapturePin::SetFormat(AM_MEDIA_TYPE* type) {
     const MediaType wanted = MediaTypeFromMode(*mode, filter_.Faults().FormatType());
     if (IsConnected() && Peer()->QueryAccept(&wanted.Get()) != S_OK)
         return VFW_E_TYPE_NOT_ACCEPTED;
-    if (const HRESULT hr = HresultFromDevice(filter_.Device().SetMode(*mode)); FAILED(hr))
+    if (const HRESULT hr = ReportDeviceStatus(filter_.Device().SetMode(*mode)); FAILED(hr))
         return hr;
     if (!IsConnected())
         return S_OK;
@@ -149,9 +149,11 @@ void CapturePin::OnFrame(const std::uint8_t* data, std::size_t capacity, std::si
     memInput_->Receive(&sample);
 }
 
-void CapturePin::OnStreamEnded(const media::DeviceStatus&) {
+void CapturePin::OnStreamEnded(const media::DeviceStatus& why) {
     // Nothing is delivered after this; the filter's next Pause or Stop ends the
-    // stream's thread and the next Run asks the device again.
+    // stream's thread and the next Run asks the device again. The graph has
+    // no way to carry the reason, so the log is where a person learns it.
+    ReportDeviceStatus(why);
 }
 
 HRESULT CapturePin::CheckMediaType(const AM_MEDIA_TYPE& type) {

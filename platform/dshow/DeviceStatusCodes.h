@@ -16,4 +16,11 @@ inline com::HRESULT HresultFromDevice(const media::DeviceStatus& status) {
     return com::MakeHresult(0x80070000u | (magnitude & 0xFFFFu));
 }
 
+// HresultFromDevice for the steps a user asks for (open, format, start, a
+// control's value) and for a stream that ended: a failure's message, which
+// names the device or file and the system's reason, is logged once to
+// kamsel.capture here, as only the bare code travels on. Queries that probe
+// what a device offers use HresultFromDevice and stay quiet.
+com::HRESULT ReportDeviceStatus(const media::DeviceStatus& status);
+
 } // namespace kamsel::dshow

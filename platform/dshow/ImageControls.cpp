@@ -57,7 +57,7 @@ HRESULT ImageControls::Set(LONG property, LONG value, LONG flags) {
         return E_PROP_ID_UNSUPPORTED;
     if (const HRESULT fault = faults_.At(FaultPoint::ProcAmpSet, property); fault != S_OK)
         return fault;
-    return HresultFromDevice(device_.SetImageControl(Control(property), value, flags));
+    return ReportDeviceStatus(device_.SetImageControl(Control(property), value, flags));
 }
 
 bool ImageControls::AnySupported() {

@@ -3,6 +3,7 @@
 #include "ComApi.h"
 
 #include <cstring>
+#include <limits>
 
 namespace kamsel::dshow {
 
@@ -67,6 +68,20 @@ const BITMAPINFOHEADER* BitmapHeader(const AM_MEDIA_TYPE& type) {
     if (type.formattype == FORMAT_VideoInfo2 && type.pbFormat && type.cbFormat >= sizeof(VIDEOINFOHEADER2))
         return &reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->bmiHeader;
     return nullptr;
+}
+
+REFERENCE_TIME FrameIntervalOf(const AM_MEDIA_TYPE& type) {
+    if (!BitmapHeader(type))
+        return 0;
+    if (type.formattype == FORMAT_VideoInfo2)
+        return reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->AvgTimePerFrame;
+    return reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
+}
+
+LONG HeightMagnitude(LONG biHeight) {
+    if (biHeight == std::numeric_limits<LONG>::min())
+        return std::numeric_limits<LONG>::max();
+    return biHeight < 0 ? -biHeight : biHeight;
 }
 
 bool MatchesPartialType(const AM_MEDIA_TYPE& offered, const AM_MEDIA_TYPE& pattern) {

@@ -118,6 +118,12 @@ const VIDEOINFOHEADER* VideoInfo(const AM_MEDIA_TYPE& type);
 // The bitmap header of a FORMAT_VideoInfo or FORMAT_VideoInfo2 type with a
 // block large enough; otherwise null.
 const BITMAPINFOHEADER* BitmapHeader(const AM_MEDIA_TYPE& type);
+// The frame interval (AvgTimePerFrame) of a FORMAT_VideoInfo or
+// FORMAT_VideoInfo2 type with a block large enough; otherwise 0.
+REFERENCE_TIME FrameIntervalOf(const AM_MEDIA_TYPE& type);
+// The number of rows a header's biHeight stands for, whichever way they run;
+// the most negative value, which has no magnitude, gives the largest.
+LONG HeightMagnitude(LONG biHeight);
 
 // Whether offered matches the pattern: every GUID of pattern that is not
 // GUID_NULL must be equal (a partial type leaves fields GUID_NULL).

@@ -9,13 +9,6 @@ namespace {
 
 constexpr LONGLONG kUnitsPerSecond = 10'000'000;
 
-// |height| without overflow for the most negative value.
-LONG Magnitude(LONG value) {
-    if (value == std::numeric_limits<LONG>::min())
-        return std::numeric_limits<LONG>::max();
-    return value < 0 ? -value : value;
-}
-
 LONG BitRate(std::uint32_t sampleSize, LONGLONG interval) {
     if (interval <= 0)
         return 0;
@@ -38,7 +31,7 @@ BITMAPINFOHEADER HeaderFromMode(const media::VideoMode& mode) {
 
 template <class Header>
 void FillHeader(Header& info, const media::VideoMode& mode) {
-    const RECT frame{0, 0, mode.width, Magnitude(mode.height)};
+    const RECT frame{0, 0, mode.width, HeightMagnitude(mode.height)};
     info.rcSource = frame;
     info.rcTarget = frame;
     info.dwBitRate = static_cast<DWORD>(BitRate(mode.sampleSize, mode.frameInterval));
@@ -83,7 +76,7 @@ MediaType MediaTypeFromMode(const media::VideoMode& mode, const GUID& formatType
 
 VIDEO_STREAM_CONFIG_CAPS CapsFromMode(const media::VideoMode& mode, const GUID& formatType) {
     VIDEO_STREAM_CONFIG_CAPS caps{};
-    const SIZE size{mode.width, Magnitude(mode.height)};
+    const SIZE size{mode.width, HeightMagnitude(mode.height)};
     caps.guid = formatType;
     caps.InputSize = size;
     caps.MinCroppingSize = size;
@@ -108,13 +101,10 @@ std::optional<media::VideoMode> ModeForType(const std::vector<media::VideoMode>&
     const BITMAPINFOHEADER* header = BitmapHeader(type);
     if (type.majortype != MEDIATYPE_Video || !header)
         return std::nullopt;
-    const REFERENCE_TIME interval =
-        type.formattype == FORMAT_VideoInfo2
-            ? reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->AvgTimePerFrame
-            : reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
+    const REFERENCE_TIME interval = FrameIntervalOf(type);
     for (const media::VideoMode& mode : modes) {
         if (SubtypeFromFourCC(mode.fourcc) != type.subtype || mode.width != header->biWidth ||
-            Magnitude(mode.height) != Magnitude(header->biHeight))
+            HeightMagnitude(mode.height) != HeightMagnitude(header->biHeight))
             continue;
         media::VideoMode chosen = mode;
         const LONGLONG fastest = mode.minFrameInterval > 0 ? mode.minFrameInterval : mode.frameInterval;

@@ -1,12 +1,13 @@
 #include "StreamFormatPage.h"
 
+#include "platform/media/FourCC.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace kamsel::dshow {
 
@@ -14,14 +15,13 @@ namespace {
 
 constexpr double kUnitsPerSecond = 1e7;
 
-REFERENCE_TIME& FrameInterval(AM_MEDIA_TYPE& type) {
+void SetFrameInterval(AM_MEDIA_TYPE& type, REFERENCE_TIME interval) {
+    if (!BitmapHeader(type))
+        return;
     if (type.formattype == FORMAT_VideoInfo2)
-        return reinterpret_cast<VIDEOINFOHEADER2*>(type.pbFormat)->AvgTimePerFrame;
-    return reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
-}
-
-REFERENCE_TIME IntervalOf(const AM_MEDIA_TYPE& type) {
-    return BitmapHeader(type) ? FrameInterval(const_cast<AM_MEDIA_TYPE&>(type)) : 0;
+        reinterpret_cast<VIDEOINFOHEADER2*>(type.pbFormat)->AvgTimePerFrame = interval;
+    else
+        reinterpret_cast<VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame = interval;
 }
 
 bool SameSize(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
@@ -37,9 +37,7 @@ QString SubtypeName(const GUID& subtype) {
         return QStringLiteral("RGB24");
     if (!IsFourCCSubtype(subtype))
         return QStringLiteral("?");
-    char letters[4];
-    std::memcpy(letters, &subtype.Data1, sizeof letters);
-    return QString::fromLatin1(letters, sizeof letters);
+    return QString::fromStdString(media::FourCCText(subtype.Data1));
 }
 
 StreamFormatPage::StreamFormatPage(com::ComPtr<IAMStreamConfig> config)
@@ -120,14 +118,14 @@ void StreamFormatPage::FillRates(const AM_MEDIA_TYPE* current) {
     const Capability& capability = capabilities_[size_->currentData().toULongLong()];
     const LONGLONG fastest = capability.caps.MinFrameInterval;
     const LONGLONG slowest = capability.caps.MaxFrameInterval;
-    std::vector<LONGLONG> intervals{IntervalOf(capability.type.Get())};
+    std::vector<LONGLONG> intervals{FrameIntervalOf(capability.type.Get())};
     for (const double rate : {60.0, 30.0, 25.0, 24.0, 20.0, 15.0, 10.0, 5.0}) {
         const auto interval = static_cast<LONGLONG>(std::llround(kUnitsPerSecond / rate));
         if (interval >= fastest && interval <= slowest)
             intervals.push_back(interval);
     }
-    if (current && IntervalOf(*current) > 0)
-        intervals.push_back(IntervalOf(*current));
+    if (current && FrameIntervalOf(*current) > 0)
+        intervals.push_back(FrameIntervalOf(*current));
     std::sort(intervals.begin(), intervals.end());
     intervals.erase(std::unique(intervals.begin(), intervals.end()), intervals.end());
     for (const LONGLONG interval : intervals) {
@@ -136,7 +134,7 @@ void StreamFormatPage::FillRates(const AM_MEDIA_TYPE* current) {
         rate_->addItem(
             QStringLiteral("%1 fps").arg(kUnitsPerSecond / static_cast<double>(interval), 0, 'f', 2),
             static_cast<qlonglong>(interval));
-        const LONGLONG wanted = current ? IntervalOf(*current) : IntervalOf(capability.type.Get());
+        const LONGLONG wanted = current ? FrameIntervalOf(*current) : FrameIntervalOf(capability.type.Get());
         if (interval == wanted)
             rate_->setCurrentIndex(rate_->count() - 1);
     }
@@ -147,7 +145,7 @@ HRESULT StreamFormatPage::Apply() {
         return S_FALSE;
     MediaType type = capabilities_[size_->currentData().toULongLong()].type;
     if (rate_->currentIndex() >= 0)
-        FrameInterval(type.Get()) = rate_->currentData().toLongLong();
+        SetFrameInterval(type.Get(), rate_->currentData().toLongLong());
     const HRESULT hr = config_->SetFormat(&type.Get());
     status_->setText(SUCCEEDED(hr) ? QString()
                                    : tr("The device did not take this format (error 0x%1)")

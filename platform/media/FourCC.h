@@ -2,6 +2,8 @@
 // Four-character codes of pixel formats.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace kamsel::media {
 
@@ -14,5 +16,20 @@ constexpr std::uint32_t FourCC(const char (&code)[5]) {
 }
 // Uncompressed 24-bit blue-green-red, rows bottom-up (as a DIB).
 constexpr std::uint32_t kFourCCRgb24 = 0;
+
+// A FourCC as people read it, for messages and labels: its four letters,
+// lowest byte first ("YUY2"), a byte that is no printable ASCII letter shown
+// as '?' so that any code gives four readable characters; kFourCCRgb24 gives
+// rgbName, as each place names uncompressed RGB in its own words.
+inline std::string FourCCText(std::uint32_t fourcc, std::string_view rgbName = "RGB24") {
+    if (fourcc == kFourCCRgb24)
+        return std::string(rgbName);
+    std::string text;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const char letter = static_cast<char>((fourcc >> shift) & 0xff);
+        text += letter >= 0x20 && letter < 0x7f ? letter : '?';
+    }
+    return text;
+}
 
 } // namespace kamsel::media

@@ -76,15 +76,48 @@ std::uint32_t PackedFrameSize(std::uint32_t pixelFormat, std::uint32_t width, st
     return static_cast<std::uint32_t>((bits + 7) / 8);
 }
 
-std::string FourCCText(std::uint32_t fourcc) {
-    if (fourcc == media::kFourCCRgb24)
-        return "RGB24";
-    std::string text;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const char letter = static_cast<char>((fourcc >> shift) & 0xff);
-        text += letter >= 0x20 && letter < 0x7f ? letter : '?';
+std::vector<DriverPlane> DriverPlanes(const v4l2_pix_format& format) {
+    const std::uint16_t bits = BitCountOf(format.pixelformat);
+    if (bits == 0 || DeliveredBottomUp(format.pixelformat) || format.pixelformat == V4L2_PIX_FMT_MJPEG ||
+        format.pixelformat == V4L2_PIX_FMT_JPEG || format.width > kMaxDimension ||
+        format.height > kMaxDimension)
+        return {};
+    const std::uint32_t width = format.width;
+    const std::uint32_t height = format.height;
+    const bool planar = bits == 12;
+    // The luma plane of a 4:2:0 format has a byte a pixel.
+    const std::uint32_t rowBytes = planar ? width : width * (bits / 8);
+    const std::uint32_t stride = format.bytesperline == 0 ? rowBytes : format.bytesperline;
+    std::vector<DriverPlane> planes{{rowBytes, height, stride}};
+    switch (format.pixelformat) {
+    case V4L2_PIX_FMT_YUV420:
+    case V4L2_PIX_FMT_YVU420:
+        planes.push_back({width / 2, height / 2, stride / 2});
+        planes.push_back({width / 2, height / 2, stride / 2});
+        break;
+    case V4L2_PIX_FMT_NV12:
+    case V4L2_PIX_FMT_NV21:
+        planes.push_back({width, height / 2, stride});
+        break;
+    default:
+        break;
     }
-    return text;
+    return planes;
+}
+
+std::size_t PackedSizeOf(const std::vector<DriverPlane>& planes) {
+    std::size_t size = 0;
+    for (const DriverPlane& plane : planes)
+        size += std::size_t{plane.rowBytes} * plane.rows;
+    return size;
+}
+
+std::uint32_t DeliveredFrameSize(const v4l2_pix_format& format) {
+    if (DeliveredBottomUp(format.pixelformat))
+        return PackedFrameSize(format.pixelformat, format.width, format.height);
+    if (const std::vector<DriverPlane> planes = DriverPlanes(format); !planes.empty())
+        return static_cast<std::uint32_t>(PackedSizeOf(planes));
+    return format.sizeimage;
 }
 
 } // namespace kamsel::v4l2

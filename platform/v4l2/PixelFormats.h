@@ -3,8 +3,11 @@
 // FourCC the platform names them by, with the bit count and frame size a
 // BITMAPINFOHEADER would state.
 
+#include <linux/videodev2.h>
+
+#include <cstddef>
 #include <cstdint>
-#include <string>
+#include <vector>
 
 namespace kamsel::v4l2 {
 
@@ -31,7 +34,30 @@ std::uint32_t BottomUpStride(std::uint32_t width);
 // unknown formats). width and height are at most kMaxDimension.
 std::uint32_t PackedFrameSize(std::uint32_t pixelFormat, std::uint32_t width, std::uint32_t height);
 
-// A FourCC for messages: "YUY2", "RGB24"; bytes that are not printable show as '?'.
-std::string FourCCText(std::uint32_t fourcc);
+// One plane of an uncompressed frame in the driver's buffer: rows of rowBytes
+// bytes of pixels, stride bytes apart (the driver may pad each row).
+struct DriverPlane {
+    std::uint32_t rowBytes = 0;
+    std::uint32_t rows = 0;
+    std::uint32_t stride = 0;
+};
+
+// The planes of a top-down frame of format, in buffer order, with the
+// driver's row stride (bytesperline; 0 means unpadded rows): one plane for
+// packed formats; for YU12 and YV12 the luma plane and two chroma planes of
+// half the width and height whose stride is half the luma stride, as V4L2
+// defines it; for NV12 and NV21 the luma plane and one interleaved chroma
+// plane of half the height. None for compressed, unknown and bottom-up
+// (BGR24) formats. A driver's stride may be shorter than its row: callers
+// refuse such a format.
+std::vector<DriverPlane> DriverPlanes(const v4l2_pix_format& format);
+
+// Bytes of a frame of these planes with packed rows.
+std::size_t PackedSizeOf(const std::vector<DriverPlane>& planes);
+
+// Bytes of one frame as the stream hands it on: packed rows for the formats
+// with DriverPlanes, the bottom-up layout for BGR24, the driver's sizeimage
+// for the rest.
+std::uint32_t DeliveredFrameSize(const v4l2_pix_format& format);
 
 } // namespace kamsel::v4l2

@@ -37,6 +37,8 @@ media::DeviceStatus V4l2Device::Open() {
         return SystemError(error, "cannot query the capabilities of " + path_);
     if (!CapturesVideo(caps))
         return {-ENODEV, path_ + " is not a video capture device"};
+    if (!StreamsVideo(caps))
+        return {-ENODEV, path_ + " offers no streaming I/O, which capture needs"};
     fd_ = std::move(opened);
     return media::DeviceStatus::Success();
 }

@@ -65,7 +65,7 @@ std::optional<std::string> V4l2DeviceSource::CaptureCardName(const std::string& 
     v4l2_capability caps{};
     if (io_->Ioctl(fd, VIDIOC_QUERYCAP, &caps) != 0)
         return std::nullopt;
-    if (!CapturesVideo(caps))
+    if (!StreamsVideo(caps))
         return std::nullopt;
     const char* card = reinterpret_cast<const char*>(caps.card);
     return std::string(card, strnlen(card, sizeof caps.card));

@@ -1,8 +1,9 @@
 #pragma once
 // Lists the V4L2 video capture nodes (/dev/videoN) as devices: every node
-// whose capabilities include video capture (for a node that states its own
-// capabilities, those), in ascending node number. Nodes that cannot be opened
-// or queried, metadata nodes, output nodes and the like are left out.
+// whose capabilities include video capture and streaming I/O (for a node that
+// states its own capabilities, those), in ascending node number. Nodes that
+// cannot be opened or queried, metadata nodes, output nodes, nodes that offer
+// only read() and the like are left out.
 // Runs on the owning thread.
 
 #include "V4l2Io.h"

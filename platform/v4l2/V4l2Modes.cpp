@@ -48,7 +48,7 @@ bool OnRange(std::uint32_t value, std::uint32_t min, std::uint32_t max, std::uin
 }
 
 std::string SizeText(std::uint32_t width, std::uint32_t height, std::uint32_t fourcc) {
-    return std::to_string(width) + "x" + std::to_string(height) + " " + FourCCText(fourcc);
+    return std::to_string(width) + "x" + std::to_string(height) + " " + media::FourCCText(fourcc);
 }
 
 v4l2_format CaptureFormat() {
@@ -207,9 +207,7 @@ media::VideoMode V4l2Modes::Current() {
     mode.width = static_cast<std::int32_t>(pix.width);
     mode.height = static_cast<std::int32_t>(pix.height);
     mode.bitCount = BitCountOf(pix.pixelformat);
-    mode.sampleSize = DeliveredBottomUp(pix.pixelformat)
-                          ? PackedFrameSize(pix.pixelformat, pix.width, pix.height)
-                          : pix.sizeimage;
+    mode.sampleSize = DeliveredFrameSize(pix);
     mode.frameInterval = intervals.nearest30;
     mode.minFrameInterval = intervals.min;
     mode.maxFrameInterval = intervals.max;

@@ -3,7 +3,10 @@
 #include "PixelFormats.h"
 #include "SystemError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <new>
+#include <system_error>
 
 namespace kamsel::v4l2 {
 
@@ -12,6 +15,9 @@ namespace {
 constexpr std::uint32_t kBufferCount = 4;
 // How long one wait for the driver lasts; Stop wakes the thread sooner.
 constexpr int kPollTimeoutMs = 1000;
+// Waits in a row without a sign of the driver after which the camera is
+// taken as gone (as Chromium's capture gives up).
+constexpr int kSilentPollLimit = 10;
 
 } // namespace
 
@@ -21,6 +27,8 @@ V4l2Stream::V4l2Stream(V4l2Io& io, int fd, std::string path, media::FrameSink& s
 
 media::DeviceStatus V4l2Stream::Start(const v4l2_pix_format& format) {
     if (media::DeviceStatus status = PrepareBottomUp(format); !status.Ok())
+        return status;
+    if (media::DeviceStatus status = PreparePacked(format); !status.Ok())
         return status;
     if (media::DeviceStatus status = buffers_.Allocate(kBufferCount); !status.Ok())
         return status;
@@ -34,8 +42,30 @@ media::DeviceStatus V4l2Stream::Start(const v4l2_pix_format& format) {
     if (const int error = io_.Ioctl(fd_, VIDIOC_STREAMON, &type))
         return SystemError(error, "cannot start streaming on " + path_);
     streaming_ = true;
-    thread_ = std::thread(&V4l2Stream::Run, this);
-    return media::DeviceStatus::Success();
+    return StartThread();
+}
+
+media::DeviceStatus V4l2Stream::StartThread() {
+    int error = 0;
+    try {
+        thread_ = std::thread(&V4l2Stream::Run, this);
+        return media::DeviceStatus::Success();
+    } catch (const std::system_error& failure) {
+        error = failure.code().category() == std::generic_category() ||
+                        failure.code().category() == std::system_category()
+                    ? -failure.code().value()
+                    : -EAGAIN;
+    } catch (const std::bad_alloc&) {
+        error = -ENOMEM;
+    }
+    // The driver is streaming into buffers nobody will take: stop it and give
+    // everything back before reporting.
+    Stop();
+    return SystemError(error, "cannot start the streaming thread for " + path_);
+}
+
+media::DeviceStatus V4l2Stream::NoFrameBuffer() const {
+    return SystemError(-ENOMEM, "cannot allocate a frame buffer for " + path_);
 }
 
 media::DeviceStatus V4l2Stream::PrepareBottomUp(const v4l2_pix_format& format) {
@@ -46,7 +76,27 @@ media::DeviceStatus V4l2Stream::PrepareBottomUp(const v4l2_pix_format& format) {
     if (stride < rowBytes)
         return {-EINVAL, path_ + " states rows of " + std::to_string(stride) + " bytes for frames " +
                              std::to_string(format.width) + " pixels wide"};
-    bottomUp_.emplace(format.width, format.height, stride);
+    try {
+        bottomUp_.emplace(format.width, format.height, stride);
+    } catch (const std::bad_alloc&) {
+        return NoFrameBuffer();
+    }
+    return media::DeviceStatus::Success();
+}
+
+media::DeviceStatus V4l2Stream::PreparePacked(const v4l2_pix_format& format) {
+    std::vector<DriverPlane> planes = DriverPlanes(format);
+    if (planes.empty())
+        return media::DeviceStatus::Success();
+    for (const DriverPlane& plane : planes)
+        if (plane.stride < plane.rowBytes)
+            return {-EINVAL, path_ + " states rows of " + std::to_string(plane.stride) +
+                                 " bytes for a plane of " + std::to_string(plane.rowBytes) + "-byte rows"};
+    try {
+        packed_.emplace(std::move(planes));
+    } catch (const std::bad_alloc&) {
+        return NoFrameBuffer();
+    }
     return media::DeviceStatus::Success();
 }
 
@@ -87,11 +137,18 @@ bool V4l2Stream::Cycle() {
     const int ready = io_.Poll(fds, 2, kPollTimeoutMs);
     if (stopping_ || (ready > 0 && fds[1].revents != 0))
         return false;
-    // A timeout is no failure: a camera may pause, and Stop wakes us anyway.
-    if (ready == 0 || ready == -EINTR)
+    if (ready == -EINTR)
         return true;
+    // One timeout is no failure: a camera may pause, and Stop wakes us anyway.
+    if (ready == 0) {
+        if (++silentPolls_ < kSilentPollLimit)
+            return true;
+        return Fail({-ETIMEDOUT, path_ + " sent no frame for " +
+                                     std::to_string(kSilentPollLimit * kPollTimeoutMs / 1000) + " seconds"});
+    }
     if (ready < 0)
         return Fail(SystemError(ready, "cannot wait for frames from " + path_));
+    silentPolls_ = 0;
     if (fds[0].revents & POLLNVAL)
         return Fail(SystemError(-EBADF, "cannot wait for frames from " + path_));
     return TakeFrame(fds[0].revents);
@@ -127,6 +184,10 @@ void V4l2Stream::Deliver(const v4l2_buffer& buffer) {
         ++dropped_;
         return;
     }
+    if (packed_) {
+        DeliverPacked(mapping, buffer.bytesused);
+        return;
+    }
     if (!bottomUp_) {
         sink_.OnFrame(mapping.Data(), mapping.Length(), buffer.bytesused);
         return;
@@ -136,6 +197,22 @@ void V4l2Stream::Deliver(const v4l2_buffer& buffer) {
         return;
     }
     sink_.OnFrame(bottomUp_->Data(), bottomUp_->Size(), bottomUp_->Size());
+}
+
+void V4l2Stream::DeliverPacked(const UniqueMapping& mapping, std::size_t bytesUsed) {
+    if (!packed_->Padded()) {
+        // Rows already packed: only the length changes, as drivers may state
+        // a sizeimage beyond the frame. A short frame goes on as it is; the
+        // decoder refuses it.
+        sink_.OnFrame(mapping.Data(), mapping.Length(), std::min(bytesUsed, packed_->PackedSize()));
+        return;
+    }
+    // A padded frame short of its last row cannot be repacked.
+    if (!packed_->CopyFrom(mapping.Data(), bytesUsed)) {
+        ++dropped_;
+        return;
+    }
+    sink_.OnFrame(packed_->Data(), packed_->PackedSize(), packed_->PackedSize());
 }
 
 bool V4l2Stream::Fail(const media::DeviceStatus& why) {

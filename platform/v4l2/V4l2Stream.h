@@ -4,12 +4,17 @@
 // Threads: Start and Stop run on the device's owning thread. The streaming
 // thread waits for the driver (polling with a timeout, and on a wake-up
 // descriptor that Stop signals, so a camera that stops sending never holds up
-// Stop), passes each frame to the sink and gives the buffer back. The sink's
-// frame data is the mapped driver buffer itself (for BGR24, a bottom-up copy),
-// valid only during OnFrame.
+// Stop), passes each frame to the sink and gives the buffer back. A camera
+// that stays silent for ten waits in a row ends the stream, as a camera that
+// has stopped for that long will not start again by itself. The sink's frame
+// data is the mapped driver buffer itself, valid only during OnFrame, except
+// where the layout must change: BGR24 frames are copied bottom-up, and frames
+// whose rows the driver pads are copied with packed rows. Uncompressed frames
+// are handed on with their packed length, whatever the driver states beyond.
 
 #include "BottomUpFrame.h"
 #include "MappedBuffers.h"
+#include "PackedFrame.h"
 #include "UniqueFd.h"
 #include "V4l2Io.h"
 #include "platform/media/VideoDevice.h"
@@ -45,11 +50,15 @@ class V4l2Stream {
 
   private:
     media::DeviceStatus PrepareBottomUp(const v4l2_pix_format& format);
+    media::DeviceStatus PreparePacked(const v4l2_pix_format& format);
+    media::DeviceStatus NoFrameBuffer() const;
+    media::DeviceStatus StartThread();
     media::DeviceStatus QueueAll();
     void Run();
     bool Cycle();
     bool TakeFrame(short events);
     void Deliver(const v4l2_buffer& buffer);
+    void DeliverPacked(const UniqueMapping& mapping, std::size_t bytesUsed);
     bool Fail(const media::DeviceStatus& why);
 
     V4l2Io& io_;
@@ -58,6 +67,8 @@ class V4l2Stream {
     media::FrameSink& sink_;
     std::atomic<std::uint64_t>& dropped_;
     std::optional<BottomUpFrame> bottomUp_;
+    std::optional<PackedFrame> packed_;
+    int silentPolls_ = 0; // streaming thread only
     MappedBuffers buffers_;
     UniqueFd wake_;
     bool streaming_ = false;

@@ -11,7 +11,9 @@
 namespace kamsel::virtualcam {
 
 media::DeviceStatus FileByteSource::Open(const std::string& path, std::unique_ptr<FileByteSource>& source) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO (or a link to one) does not wait
+    // for a writer that may never come; the type is checked before any read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return SystemFailure(errno, path, "cannot open");
     // Own the descriptor at once, so every path below closes it.
@@ -22,6 +24,11 @@ media::DeviceStatus FileByteSource::Open(const std::string& path, std::unique_pt
     // A pipe or device would block or never end; only plain files loop well.
     if (!S_ISREG(info.st_mode))
         return Failure(EINVAL, path, "not a regular file");
+    // Reads of a regular file never wait anyway; the flag goes so that the
+    // descriptor reads as any other.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return SystemFailure(errno, path, "cannot set the file to blocking reads");
     opened->size_ = static_cast<std::uint64_t>(info.st_size);
     source = std::move(opened);
     return media::DeviceStatus::Success();

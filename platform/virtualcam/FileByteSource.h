@@ -10,7 +10,8 @@ namespace kamsel::virtualcam {
 class FileByteSource final : public ByteSource {
   public:
     // Opens `path` for reading. Fails, naming the file and the system's reason,
-    // when it cannot be opened or is not a regular file.
+    // when it cannot be opened or is not a regular file; never waits, also
+    // not for the writer of a FIFO.
     static media::DeviceStatus Open(const std::string& path, std::unique_ptr<FileByteSource>& source);
 
     ~FileByteSource() override;

@@ -22,15 +22,8 @@ media::VideoMode Offer(std::uint32_t fourcc, std::int32_t width, std::int32_t he
 }
 
 std::string Describe(const media::VideoMode& mode) {
-    std::string fourcc = "RGB24";
-    if (mode.fourcc != media::kFourCCRgb24) {
-        fourcc.clear();
-        for (int shift = 0; shift < 32; shift += 8) {
-            const char c = static_cast<char>(mode.fourcc >> shift & 0xFF);
-            fourcc.push_back(c >= 0x20 && c < 0x7f ? c : '?');
-        }
-    }
-    return std::to_string(mode.width) + "x" + std::to_string(mode.height) + " " + fourcc;
+    return std::to_string(mode.width) + "x" + std::to_string(mode.height) + " " +
+           media::FourCCText(mode.fourcc);
 }
 
 } // namespace

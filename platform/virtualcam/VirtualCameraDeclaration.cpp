@@ -12,13 +12,19 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool EndsWithNoCase(std::string_view text, std::string_view ending) {
-    if (text.size() < ending.size())
-        return false;
-    const std::string_view tail = text.substr(text.size() - ending.size());
-    return std::equal(tail.begin(), tail.end(), ending.begin(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-    });
+char Lower(char letter) {
+    return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+}
+
+// lowerCase is written in small letters.
+bool EqualsNoCase(std::string_view text, std::string_view lowerCase) {
+    return text.size() == lowerCase.size() && std::equal(text.begin(), text.end(), lowerCase.begin(),
+                                                         [](char a, char b) { return Lower(a) == b; });
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view lowerCaseEnding) {
+    return text.size() >= lowerCaseEnding.size() &&
+           EqualsNoCase(text.substr(text.size() - lowerCaseEnding.size()), lowerCaseEnding);
 }
 
 VirtualCameraDeclaration::Source SourceOf(std::string_view path) {
@@ -37,7 +43,7 @@ VirtualCameraDeclaration ParseEntry(std::string_view entry) {
     if (equals == std::string_view::npos)
         return declaration;
     const std::string_view source = TrimBlanks(entry.substr(equals + 1));
-    if (source.empty() || source == "pattern")
+    if (source.empty() || EqualsNoCase(source, "pattern"))
         return declaration;
     declaration.source = SourceOf(source);
     declaration.path = std::string(source);

@@ -2,9 +2,9 @@
 // One virtual camera as declared in KAMSEL_VIRTUAL_CAMERAS, and the parsing of
 // that text: entries separated by ";", each "NAME" or "NAME=SOURCE". NAME is
 // the friendly name exactly as written, blanks and all, up to the first "=";
-// SOURCE, without surrounding blanks, is "pattern" (also when empty or left
-// out) or the path of a video file, told apart by its ending (.y4m, .mjpeg,
-// .mjpg, in any letter case). Empty entries are skipped.
+// SOURCE, without surrounding blanks, is "pattern" in any letter case (also
+// when empty or left out) or the path of a video file, told apart by its
+// ending (.y4m, .mjpeg, .mjpg, in any letter case). Empty entries are skipped.
 
 #include <string>
 #include <string_view>

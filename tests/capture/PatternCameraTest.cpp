@@ -10,8 +10,12 @@
 #include "platform/dshow/fake/FakeDeviceRegistry.h"
 #include "platform/virtualcam/VirtualCameraSource.h"
 
+#include "support/LogCapture.h"
+
+#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace kamsel::capture::test {
 namespace {
@@ -137,6 +141,25 @@ TEST_F(PatternCameraTest, ImageControlIsSetAndReadBack) {
               S_OK);
     EXPECT_EQ(current, max);
     EXPECT_EQ(flags, dshow::VideoProcAmp_Flags_Manual);
+}
+
+// A FIFO named as a video file: the start fails at once with a status (no
+// wait for a writer), and the log says which file and why.
+TEST(VirtualFileCamera, AFifoFailsTheStartAndTheLogSaysWhy) {
+    const kamsel::test::LogCapture log("kamsel.capture");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string fifo = dir.filePath(QStringLiteral("live.y4m")).toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    dshow::fake::FakeDeviceRegistry devices{VirtualCameras("Live=" + fifo)};
+    QWidget owner;
+    com::HRESULT created = com::E_FAIL;
+    auto sample = TVideoSample::Create(dshow::HWND(&owner), false, TVideoSample::kSampleCBMode, created);
+    ASSERT_EQ(created, S_OK);
+
+    QString found;
+    EXPECT_LT(sample->StartVideo(QStringLiteral("Live"), false, found), 0);
+    EXPECT_EQ(log.Texts(), std::vector<QString>{QString::fromStdString(fifo + ": not a regular file")});
 }
 
 } // namespace

@@ -8,7 +8,9 @@
 #include "platform/dshow/LiveObject.h"
 #include "platform/dshow/fake/FakeDeviceRegistry.h"
 #include "platform/v4l2/V4l2DeviceSource.h"
+#include "support/LogCapture.h"
 #include "tests/platform/v4l2/EmulatedV4l2Io.h"
+#include "tests/platform/v4l2/ThreadsCannotStart.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -44,6 +46,8 @@ class V4l2CameraTest : public ::testing::Test {
         return hr;
     }
 
+    // First, so that it outlives every stream of the test.
+    kamsel::test::LogCapture log_{"kamsel.capture"};
     std::shared_ptr<v4l2::testing::EmulatedV4l2Io> io_ = std::make_shared<v4l2::testing::EmulatedV4l2Io>();
     dshow::fake::FakeDeviceRegistry devices_{{std::make_shared<dshow::MediaSourceProvider>(
         std::make_unique<v4l2::V4l2DeviceSource>(io_, "/dev"))}};
@@ -73,6 +77,50 @@ TEST_F(V4l2CameraTest, FormatsAreListedSortedAndFramesArrive) {
     std::uint32_t fourcc = 0;
     ASSERT_EQ(sample_->GetVideoFormat(width, height, fourcc), S_OK);
     EXPECT_EQ(std::make_tuple(width, height, fourcc), std::make_tuple(1280, 720, media::FourCC("MJPG")));
+}
+
+// Only a status code travels back to the user; the reason a camera failed,
+// with its node and the system's words, is logged once.
+TEST_F(V4l2CameraTest, AStreamThatEndsIsLoggedOnceWithItsReason) {
+    ASSERT_EQ(Start(), S_OK);
+    sample_->SetCallBack(recorder_.CallBack());
+    io_->Push(kNode, v4l2::testing::FrameEvent::Frame(640 * 480 * 2));
+    io_->Push(kNode, v4l2::testing::FrameEvent::Unplug());
+    ASSERT_TRUE(log_.WaitForEntries(1));
+
+    // Pausing and resuming after the unplug fails again, and says so again.
+    EXPECT_EQ(sample_->PauseVideo(), S_OK);
+    EXPECT_NE(sample_->ResumeVideo(), S_OK);
+    const std::vector<kamsel::test::LogCapture::Entry> entries = log_.Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].type, QtWarningMsg);
+    EXPECT_EQ(entries[0].text, "cannot dequeue a frame from /dev/video0: No such device");
+    EXPECT_EQ(entries[1].text, "cannot read the format of /dev/video0: No such device");
+}
+
+TEST_F(V4l2CameraTest, AFailedStartReturnsItsStatusAndLogsItsReason) {
+    io_->FailNext(kNode, VIDIOC_STREAMON, EBUSY);
+    EXPECT_LT(Start(), 0);
+
+    EXPECT_EQ(log_.Texts(),
+              std::vector<QString>{"cannot start streaming on /dev/video0: Device or resource busy"});
+    EXPECT_FALSE(io_->Streaming(kNode));
+    EXPECT_EQ(io_->Mappings(), 0);
+}
+
+TEST_F(V4l2CameraTest, AStreamingThreadThatCannotStartFailsTheStartWithAStatus) {
+    com::HRESULT started = S_OK;
+    {
+        const v4l2::testing::ThreadsCannotStart noThreads;
+        started = Start();
+    }
+    EXPECT_LT(started, 0);
+    EXPECT_EQ(log_.Texts(),
+              std::vector<QString>{
+                  "cannot start the streaming thread for /dev/video0: Resource temporarily unavailable"});
+    EXPECT_FALSE(io_->Streaming(kNode));
+    EXPECT_EQ(io_->Mappings(), 0);
+    EXPECT_EQ(io_->Buffers(kNode), 0u);
 }
 
 TEST_F(V4l2CameraTest, ImageControlsReachTheDriverInTheirMode) {

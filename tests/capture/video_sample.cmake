@@ -10,17 +10,12 @@ kamsel_add_test(capture_video_sample_test
     LIBS kamsel_capture kamsel_dshow_fakes
     LABELS threaded)
 
-# End to end on the virtual pattern camera and on an emulated V4L2 camera,
-# where their libraries are part of the build.
-if(TARGET kamsel_virtualcam)
-    kamsel_add_test(capture_pattern_camera_test
-        SOURCES SampleRecorder.cpp PatternCameraTest.cpp
-        LIBS kamsel_capture kamsel_dshow_fakes kamsel_virtualcam
-        LABELS threaded)
-endif()
-if(TARGET kamsel_v4l2_emulated)
-    kamsel_add_test(capture_v4l2_camera_test
-        SOURCES SampleRecorder.cpp V4l2CameraTest.cpp
-        LIBS kamsel_capture kamsel_dshow_fakes kamsel_v4l2_emulated
-        LABELS threaded)
-endif()
+# End to end on the virtual pattern camera and on an emulated V4L2 camera.
+kamsel_add_test(capture_pattern_camera_test
+    SOURCES SampleRecorder.cpp PatternCameraTest.cpp
+    LIBS kamsel_capture kamsel_dshow_fakes kamsel_virtualcam
+    LABELS threaded)
+kamsel_add_test(capture_v4l2_camera_test
+    SOURCES SampleRecorder.cpp V4l2CameraTest.cpp
+    LIBS kamsel_capture kamsel_dshow_fakes kamsel_v4l2_emulated
+    LABELS threaded)

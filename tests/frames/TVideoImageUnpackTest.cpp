@@ -61,6 +61,12 @@ TEST(TVideoImagePacked, ConvertsFullAndLongerSamplesAndRejectsOthers) {
     odd->UnpackFrame(615680, oddSample.data());
     ExpectFailureText(*odd, 640, 480, "DataSize: 615680  FourCC: YUY2");
 
+    // 482 rows: even, but not a multiple of 4.
+    auto even = MakeImage(640, 480, kYUY2);
+    const auto evenSample = RandomBytes(616960, 4);
+    even->UnpackFrame(616960, evenSample.data());
+    ExpectFailureText(*even, 640, 480, "DataSize: 616960  FourCC: YUY2");
+
     auto shorter = MakeImage(640, 480, FourCC("YUYV"));
     shorter->UnpackFrame(614399, sample.data());
     ExpectFailureText(*shorter, 640, 480, "DataSize: 614399  FourCC: YUYV");
@@ -158,13 +164,13 @@ TEST(TVideoImagePlanar, ChromaOrderAndSharedRows) {
 }
 
 TEST(TVideoImagePlanar, OddHeightThatWouldReadPastTheSampleIsRefused) {
-    // 4 x 3: the second chroma plane's last row would end one byte past
-    // (4 * 3 * 3) div 2 = 18 bytes.
-    auto image = MakeImage(40, 3, kI420);
-    const auto sample = RandomBytes(180, 7);
-    image->UnpackFrame(180, sample.data());
-    EXPECT_TRUE(image->FrameDecoded);
-    EXPECT_FALSE(IsPrevious(image->FrameBitmap, 0, 0));
+    // 400 x 101: the second chroma plane's last row would end 100 bytes past
+    // (400 * 101 * 3) div 2 = 60600 bytes. Refused like any sample that does
+    // not fit, not decoded from what lies beyond.
+    auto image = MakeImage(400, 101, kI420);
+    const auto sample = RandomBytes(60600, 7);
+    image->UnpackFrame(60600, sample.data());
+    ExpectFailureText(*image, 400, 101, "DataSize: 60600  FourCC: I420");
 
     // 2 x 3 fits exactly: Y at 0..5, U at 6..7, V at 7..8.
     auto fits = MakeImage(2, 3, kI420);

@@ -50,9 +50,11 @@ struct EmulatedControl {
     std::map<std::uint32_t, std::int64_t> numbers; // index -> value, for integer menus
 };
 
-// What one dequeue yields.
+// What one dequeue yields; Silence is one wait that times out instead, and
+// ErrorState puts the queue into the state some drivers end in without a
+// frame to show: poll answers POLLERR and dequeue EAGAIN, from then on.
 struct FrameEvent {
-    enum class Kind { Frame, Error, Unplug };
+    enum class Kind { Frame, Error, Unplug, Silence, ErrorState };
     Kind kind = Kind::Frame;
     std::uint32_t bytesUsed = 0;
     std::uint32_t flags = 0;
@@ -71,6 +73,8 @@ struct FrameEvent {
     }
     static FrameEvent Fail(int error) { return {Kind::Error, 0, 0, error, {}}; }
     static FrameEvent Unplug() { return {Kind::Unplug, 0, 0, 0, {}}; }
+    static FrameEvent Silence() { return {Kind::Silence, 0, 0, 0, {}}; }
+    static FrameEvent ErrorState() { return {Kind::ErrorState, 0, 0, 0, {}}; }
 };
 
 struct EmulatedCamera {
@@ -147,6 +151,8 @@ class EmulatedV4l2Io final : public V4l2Io {
     const Node& NodeOf(const std::string& path) const;
     int Dispatch(Node& node, unsigned long request, void* argument);
     short Readiness(int fd) const;
+    // Takes a Silence event from the front of the script of any node in fds.
+    bool TakeSilence(const pollfd* fds, nfds_t count);
 
     // Formats and sizes.
     const EmulatedFormat* FindFormat(const Node& node, std::uint32_t pixelFormat) const;

@@ -1,5 +1,6 @@
 #include "platform/v4l2/V4l2DeviceSource.h"
 #include "EmulatedV4l2Io.h"
+#include "platform/v4l2/V4l2Device.h"
 
 #include <gtest/gtest.h>
 
@@ -61,9 +62,24 @@ TEST(V4l2DeviceSource, ListsOnlyNodesThatCaptureVideo) {
     io->AddNode("/dev/video5", locked);
     io->AddNode("/dev/video6", TypicalCamera("Mute"));
     io->FailNext("/dev/video6", VIDIOC_QUERYCAP, ENOTTY);
+    // Capture nodes that offer only read(), stated for the node or (old
+    // drivers) for the device: the buffer request would fail.
+    EmulatedCamera readOnly = TypicalCamera("Read only");
+    readOnly.deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE;
+    io->AddNode("/dev/video7", readOnly);
+    EmulatedCamera oldReadOnly = TypicalCamera("Old read only");
+    oldReadOnly.capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE;
+    io->AddNode("/dev/video8", oldReadOnly);
     io->AddNode("/dev/video0", TypicalCamera("Capture"));
 
     EXPECT_EQ(List(io), (std::vector<Listed>{{"Capture", "/dev/video0"}, {"Old", "/dev/video4"}}));
+    EXPECT_EQ(io->OpenDescriptors(), 0);
+
+    // A node that lost streaming since it was listed refuses to open.
+    V4l2Device device(io, "/dev/video7", "Read only");
+    const media::DeviceStatus opened = device.Open();
+    EXPECT_EQ(opened.error, -ENODEV);
+    EXPECT_EQ(opened.message, "/dev/video7 offers no streaming I/O, which capture needs");
     EXPECT_EQ(io->OpenDescriptors(), 0);
 }
 

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 namespace kamsel::virtualcam {
@@ -51,6 +53,9 @@ TEST(FileCamera, OffersTheFilesOneFormat) {
 TEST(FileCamera, MissingOrMalformedFilesFailToStartNamingTheFile) {
     test::TempDir dir;
     std::filesystem::create_directory(dir.PathOf("folder.y4m"));
+    // A FIFO with no writer would have a blocking open wait for good.
+    ASSERT_EQ(::mkfifo(dir.PathOf("live.y4m").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir.PathOf("live.y4m"), dir.PathOf("link.mjpeg"));
     const struct {
         std::string path;
         Source source;
@@ -59,6 +64,9 @@ TEST(FileCamera, MissingOrMalformedFilesFailToStartNamingTheFile) {
         {dir.PathOf("missing.y4m"), Source::Y4mFile, "No such file or directory"},
         {dir.PathOf("missing.mjpeg"), Source::MjpegFile, "No such file or directory"},
         {dir.PathOf("folder.y4m"), Source::Y4mFile, "not a regular file"},
+        {dir.PathOf("live.y4m"), Source::Y4mFile, "not a regular file"},
+        {dir.PathOf("link.mjpeg"), Source::MjpegFile, "not a regular file"},
+        {"/dev/null", Source::Y4mFile, "not a regular file"},
         {dir.Write("empty.y4m", {}), Source::Y4mFile, "empty file"},
         {dir.Write("bad.y4m", test::Y4mFile("YUV4MPEG2 Wx H2", {})), Source::Y4mFile, "not a number"},
         {dir.Write("noframes.y4m", test::Y4mFile("YUV4MPEG2 W2 H2", {})), Source::Y4mFile,

@@ -20,6 +20,12 @@ TEST(VirtualCameraDeclaration, NamesAreKeptAsWrittenAndPatternIsTheDefault) {
     // Only entries with nothing in them are skipped; a blank is a name.
     EXPECT_EQ(D::Parse(";;Cam A;;; ;"),
               (std::vector<D>{{"Cam A", Source::Pattern, ""}, {" ", Source::Pattern, ""}}));
+    // The keyword in any letter case; only the whole word.
+    EXPECT_EQ(D::Parse("A=Pattern;B= PATTERN ;C=pAtTeRn;D=patterns"),
+              (std::vector<D>{{"A", Source::Pattern, ""},
+                              {"B", Source::Pattern, ""},
+                              {"C", Source::Pattern, ""},
+                              {"D", Source::OtherFile, "patterns"}}));
     EXPECT_TRUE(D::Parse("").empty());
     EXPECT_TRUE(D::Parse(";;").empty());
     // Bytes that are not valid text pass through untouched.
