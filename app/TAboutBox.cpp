@@ -1,8 +1,8 @@
 #include "TAboutBox.h"
 
-#include "DesignFont.h"
 #include "ProgramIcons.h"
 #include "ProgramInfo.h"
+#include "pane/DesignFont.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -36,7 +36,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
-    setFont(DesignFont());
+    setFont(pane::DesignFont());
     // The box belongs to the run, not to a window the user closes: closing
     // the main window must end the program even while the box is open.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -1,10 +1,10 @@
 #include "TForm_Main.h"
 
-#include "DesignFont.h"
 #include "ProgramInfo.h"
 #include "SnapshotLocation.h"
 #include "TAboutBox.h"
 #include "frames/ExceptionHandler.h"
+#include "pane/DesignFont.h"
 #include "pane/TFrame1.h"
 
 #include <QAction>
@@ -52,7 +52,7 @@ void RunShutdownStep(Operation operation) {
 TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(Caption());
-    setFont(DesignFont());
+    setFont(pane::DesignFont());
     BuildMenu();
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);

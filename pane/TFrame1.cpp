@@ -1,6 +1,7 @@
 #include "pane/TFrame1.h"
 
 #include "pane/AnchorPanel.h"
+#include "pane/DesignFont.h"
 #include "pane/PaintBox.h"
 #include "pane/SpeedButton.h"
 #include "pane/VideoImageFrames.h"
@@ -20,19 +21,6 @@ namespace {
 
 const QString kNoCameras = QStringLiteral("No cameras found.");
 
-QFont PaneFont() {
-    // "MS Sans Serif" 8 point is 11 pixels at the 96 dpi the pane was designed
-    // for. Where it is missing, the captions need a font of similar widths to
-    // fit their places: Liberation Sans (Arial's metrics), else the condensed
-    // DejaVu Sans; fontconfig's usual stand-in, DejaVu Sans, is too wide.
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans Condensed")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
-
 } // namespace
 
 TFrame1::TFrame1(QWidget* parent) : TFrame1(Services(), parent) {}
@@ -40,7 +28,7 @@ TFrame1::TFrame1(QWidget* parent) : TFrame1(Services(), parent) {}
 TFrame1::TFrame1(Services services, QWidget* parent)
     : QFrame(parent), services_(std::move(services)), handler_(*this, services_.Handler) {
     setObjectName(QStringLiteral("Frame_Video"));
-    setFont(PaneFont());
+    setFont(DesignFont());
     resize(kDesignWidth, kDesignHeight);
 
     Panel_Top = new AnchorPanel(QSize(kDesignWidth, kTopHeight), this);

@@ -5,6 +5,7 @@
 // go to a temporary folder; the button states as one comparable value.
 
 #include "frames/ExceptionHandler.h"
+#include "frames/FacadeTestSupport.h"
 #include "pane/AnchorPanel.h"
 #include "pane/FrameHandler.h"
 #include "pane/PaintBox.h"
@@ -89,20 +90,7 @@ struct PaneUnderTest {
     std::unique_ptr<TFrame1> pane;
 };
 
-// Runs the event loop until done() holds or a generous safety limit passes.
-inline bool RunEventsUntil(const std::function<bool()>& done, int safetyMilliseconds = 20000) {
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(5);
-    QTimer::singleShot(safetyMilliseconds, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
+using frames::test::RunEventsUntil;
 
 // The pixel of the paint box's picture at (x, y) as blue, green, red.
 inline std::array<int, 3> BoxPixel(const TFrame1& pane, int x, int y) {

@@ -10,7 +10,7 @@
 // menu in its font, measured here with the same toolkit on the same server.
 
 #include "ChildProcess.h"
-#include "DesignFont.h"
+#include "pane/DesignFont.h"
 #include "XvfbServer.h"
 
 #include <QApplication>
@@ -82,7 +82,7 @@ void WriteNoiseClip(const std::filesystem::path& path) {
 
 int MenuBarHeight() {
     QMainWindow window;
-    window.setFont(app::DesignFont());
+    window.setFont(pane::DesignFont());
     window.menuBar()->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("&Quit"));
     window.menuBar()->addAction(QStringLiteral("&About"));
     window.setCentralWidget(new QWidget);

@@ -1,8 +1,8 @@
-#include "DesignFont.h"
+#include "pane/DesignFont.h"
 
 #include <QStringList>
 
-namespace kamsel::app {
+namespace kamsel::pane {
 
 QFont DesignFont() {
     QFont font;
@@ -13,4 +13,4 @@ QFont DesignFont() {
     return font;
 }
 
-} // namespace kamsel::app
+} // namespace kamsel::pane
