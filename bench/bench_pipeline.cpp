@@ -42,6 +42,7 @@
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <benchmark/benchmark.h>
@@ -114,6 +115,7 @@ std::string CaseName(const char* format, FrameSize s) {
 // What one pipeline case measured.
 struct PipelineResult {
     double median = 0, p95 = 0, fps = 0;
+    double busy = 0; // share of the wall time the user-interface thread was busy with frames
     std::int64_t skipped = 0, snapshots = 0, stalls = 0;
 };
 
@@ -199,15 +201,25 @@ class BenchPane {
 };
 
 // Runs the event loop until done() or the deadline; false at the deadline.
+// The thread sleeps while it waits; a timer wakes it to look at the clock.
 template <class Done>
 bool PumpUntil(Done done, std::chrono::steady_clock::duration limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    QTimer wake;
+    wake.start(50);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
+}
+
+// Runs the event loop for a while.
+void Pump(std::chrono::milliseconds duration) {
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void RunPipeline(benchmark::State& state, PipelineApplication& app, Results& results, const char* format,
@@ -253,11 +265,16 @@ void RunPipeline(benchmark::State& state, PipelineApplication& app, Results& res
         state.SetIterationTime(seconds);
     }
     const double elapsed = double(wall.nsecsElapsed()) * 1e-9;
+    const std::int64_t handled = app.FramesHandled();
     gate.Open();
     PipelineResult result;
     result.median = times.Median();
     result.p95 = times.Percentile(0.95);
     result.fps = elapsed > 0 ? double(times.Count()) / elapsed : 0;
+    double busySeconds = 0;
+    for (const double seconds : app.FrameSeconds())
+        busySeconds += seconds;
+    result.busy = elapsed > 0 ? busySeconds / elapsed : 0;
     result.skipped = bench.Skipped() - skippedBefore;
     result.snapshots = bench.Pane().Handler().FSnapshotCount - snapshotsBefore;
     result.stalls = gate.Stalls();
@@ -269,6 +286,8 @@ void RunPipeline(benchmark::State& state, PipelineApplication& app, Results& res
     state.counters["fps"] = result.fps;
     state.counters["skipped"] = double(result.skipped);
     state.counters["snapshots"] = double(result.snapshots);
+    state.counters["handled"] = double(handled);
+    state.counters["stalls"] = double(result.stalls);
     const std::string name = CaseName(format, s);
     results.pipeline[name + "/" + kModeNames[mode]] = result;
     results.samples[name] = bench.LastSample();
@@ -388,7 +407,7 @@ void RunTwoPanes(double seconds) {
         return;
     }
     // The first seconds settle the cameras and the panes' rates.
-    PumpUntil([] { return false; }, std::chrono::seconds(2));
+    Pump(std::chrono::seconds(2));
     BenchPane* panes[] = {&left, &right};
     std::int64_t framesBefore[2], skippedBefore[2], snapshotsBefore[2];
     for (int i = 0; i < 2; ++i) {
@@ -399,7 +418,7 @@ void RunTwoPanes(double seconds) {
     const double cpuBefore = ThreadCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    PumpUntil([] { return false; }, std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000)));
+    Pump(std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000)));
     const double elapsed = double(wall.nsecsElapsed()) * 1e-9;
     const double cpu = ThreadCpuSeconds() - cpuBefore;
     std::printf("\nTwo panes, 1920x1080 YUY2 pattern cameras at 30 fps, \"Surveillance\", %.1f s:\n",
@@ -409,10 +428,11 @@ void RunTwoPanes(double seconds) {
     for (int i = 0; i < 2; ++i) {
         TFrame1& pane = panes[i]->Pane();
         const std::int64_t frames = pane.Handler().FFrameCount - framesBefore[i];
-        std::printf("  %-5s pane: %lld frames (%.1f fps), %lld skipped, %lld snapshots\n", names[i],
-                    static_cast<long long>(frames), double(frames) / elapsed,
-                    static_cast<long long>(panes[i]->Skipped() - skippedBefore[i]),
-                    static_cast<long long>(pane.Handler().FSnapshotCount - snapshotsBefore[i]));
+        std::printf(
+            "  %-5s pane: %lld frames handled (%.1f fps), %lld skipped (pane and facade), %lld snapshots\n",
+            names[i], static_cast<long long>(frames), double(frames) / elapsed,
+            static_cast<long long>(panes[i]->Skipped() - skippedBefore[i]),
+            static_cast<long long>(pane.Handler().FSnapshotCount - snapshotsBefore[i]));
     }
     left.Pane().SpeedButton_StopClick();
     right.Pane().SpeedButton_StopClick();
@@ -422,8 +442,8 @@ void PrintSummary(const Results& results) {
     std::printf(
         "\nPer frame on the user-interface thread (decode, filter, paint, snapshot), medians;\n"
         "anchor = libyuv/TurboJPEG decode + memcpy + TurboJPEG q90 encode (Surveillance) + RGB32 draw\n");
-    std::printf("%-16s %-24s %9s %9s %8s %7s %6s %10s %8s\n", "case", "mode", "median ms", "p95 ms", "fps",
-                "skipped", "snaps", "anchor ms", "x anchor");
+    std::printf("%-16s %-24s %9s %9s %8s %5s %7s %6s %10s %8s\n", "case", "mode", "median ms", "p95 ms",
+                "fps", "ui %", "skipped", "snaps", "anchor ms", "x anchor");
     for (const char* format : kFormats)
         for (const FrameSize s : kamsel::bench::kFrameSizes) {
             const std::string name = CaseName(format, s);
@@ -445,9 +465,9 @@ void PrintSummary(const Results& results) {
                     complete = complete && a != results.anchors.end();
                     anchor += complete ? a->second : 0;
                 }
-                std::printf("%-16s %-24s %9.2f %9.2f %8.1f %7lld %6lld", name.c_str(), kModeNames[mode],
-                            r.median * 1e3, r.p95 * 1e3, r.fps, static_cast<long long>(r.skipped),
-                            static_cast<long long>(r.snapshots));
+                std::printf("%-16s %-24s %9.2f %9.2f %8.1f %5.0f %7lld %6lld", name.c_str(), kModeNames[mode],
+                            r.median * 1e3, r.p95 * 1e3, r.fps, 100 * r.busy,
+                            static_cast<long long>(r.skipped), static_cast<long long>(r.snapshots));
                 if (complete && anchor > 0)
                     std::printf(" %10.2f %8.2f\n", anchor * 1e3, r.median / anchor);
                 else
