@@ -99,10 +99,12 @@ Options ParseOptions(int& argc, char** argv) {
     return options;
 }
 
-double ThreadCpuSeconds() {
+// CPU time of this thread (CLOCK_THREAD_CPUTIME_ID) or of the whole process
+// (CLOCK_PROCESS_CPUTIME_ID).
+double CpuSeconds(clockid_t clock) {
     timespec now{};
-    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0) {
-        std::perror("clock_gettime(CLOCK_THREAD_CPUTIME_ID)");
+    if (clock_gettime(clock, &now) != 0) {
+        std::perror("clock_gettime");
         std::exit(1);
     }
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
@@ -409,30 +411,37 @@ void RunTwoPanes(double seconds) {
     // The first seconds settle the cameras and the panes' rates.
     Pump(std::chrono::seconds(2));
     BenchPane* panes[] = {&left, &right};
-    std::int64_t framesBefore[2], skippedBefore[2], snapshotsBefore[2];
+    std::int64_t framesBefore[2], skippedBefore[2], paneSkippedBefore[2], snapshotsBefore[2];
     for (int i = 0; i < 2; ++i) {
         framesBefore[i] = panes[i]->Pane().Handler().FFrameCount;
         skippedBefore[i] = panes[i]->Skipped();
+        paneSkippedBefore[i] = panes[i]->Pane().Handler().FSkipCount;
         snapshotsBefore[i] = panes[i]->Pane().Handler().FSnapshotCount;
     }
-    const double cpuBefore = ThreadCpuSeconds();
+    const double cpuBefore = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    const double processBefore = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     QElapsedTimer wall;
     wall.start();
     Pump(std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000)));
     const double elapsed = double(wall.nsecsElapsed()) * 1e-9;
-    const double cpu = ThreadCpuSeconds() - cpuBefore;
+    const double cpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuBefore;
+    const double process = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processBefore;
     std::printf("\nTwo panes, 1920x1080 YUY2 pattern cameras at 30 fps, \"Surveillance\", %.1f s:\n",
                 elapsed);
-    std::printf("  user-interface thread CPU: %.1f%% of one core\n", 100.0 * cpu / elapsed);
+    std::printf("  user-interface thread CPU: %.1f%% of one core (the whole process, the cameras' rendering "
+                "included: %.1f%%)\n",
+                100.0 * cpu / elapsed, 100.0 * process / elapsed);
     const char* names[] = {"left", "right"};
     for (int i = 0; i < 2; ++i) {
         TFrame1& pane = panes[i]->Pane();
         const std::int64_t frames = pane.Handler().FFrameCount - framesBefore[i];
-        std::printf(
-            "  %-5s pane: %lld frames handled (%.1f fps), %lld skipped (pane and facade), %lld snapshots\n",
-            names[i], static_cast<long long>(frames), double(frames) / elapsed,
-            static_cast<long long>(panes[i]->Skipped() - skippedBefore[i]),
-            static_cast<long long>(pane.Handler().FSnapshotCount - snapshotsBefore[i]));
+        const std::int64_t paneSkipped = pane.Handler().FSkipCount - paneSkippedBefore[i];
+        const std::int64_t facadeSkipped = panes[i]->Skipped() - skippedBefore[i] - paneSkipped;
+        std::printf("  %-5s pane: %lld frames handled (%.1f fps), skipped %lld by the pane and %lld by the "
+                    "facade, %lld snapshots\n",
+                    names[i], static_cast<long long>(frames), double(frames) / elapsed,
+                    static_cast<long long>(paneSkipped), static_cast<long long>(facadeSkipped),
+                    static_cast<long long>(pane.Handler().FSnapshotCount - snapshotsBefore[i]));
     }
     left.Pane().SpeedButton_StopClick();
     right.Pane().SpeedButton_StopClick();
