@@ -3,12 +3,15 @@
 // window, beside the anchor, QPainter::drawImage of an RGB32 picture of the
 // same size onto an RGB32 image (the toolkit's fastest case, close to a
 // memory copy). For comparison it also times drawImage of the 24-bit picture
-// itself, which is what drawing the frame bitmap directly would cost. The
+// itself, which is what drawing the frame bitmap directly would cost, and the
+// row conversion alone into an RGB32 image, in its plain and its chosen
+// (vector) version. The
 // summary prints ours / anchor from wall time: the toolkit converts large
 // pictures on helper threads, which the benchmark's CPU time (of its own
 // thread) does not see. On a shared machine, run it a few times.
 
 #include "frames/Bitmap24.h"
+#include "pane/BgrToRgb32.h"
 #include "pane/PaintBox.h"
 #include "pane/TFrame1.h"
 #include "support/TimeCollector.h"
@@ -62,6 +65,18 @@ void DrawFrame(benchmark::State& state, const kamsel::frames::Bitmap24& frame, b
     }
 }
 
+using ConvertRow = void (*)(const std::uint8_t*, std::uint32_t*, int);
+
+void Convert(benchmark::State& state, const kamsel::frames::Bitmap24& frame, ConvertRow convert) {
+    QImage target(kWidth, kHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        for (int y = 0; y < kHeight; ++y)
+            convert(frame.ScanLine(y), reinterpret_cast<std::uint32_t*>(target.scanLine(y)), kWidth);
+        benchmark::DoNotOptimize(target.constBits());
+        benchmark::ClobberMemory();
+    }
+}
+
 void DrawImage(benchmark::State& state, const QImage& source) {
     QImage target(kWidth, kHeight, QImage::Format_RGB32);
     target.fill(Qt::gray);
@@ -88,6 +103,10 @@ int main(int argc, char** argv) {
 
     benchmark::RegisterBenchmark("paint/1920x1080/DrawFrame", DrawFrame, std::cref(frame), false);
     benchmark::RegisterBenchmark("paint/1920x1080/DrawFrame+repaint", DrawFrame, std::cref(frame), true);
+    benchmark::RegisterBenchmark("paint/1920x1080/convert-plain", Convert, std::cref(frame),
+                                 kamsel::pane::BgrToRgb32Plain);
+    benchmark::RegisterBenchmark("paint/1920x1080/convert", Convert, std::cref(frame),
+                                 kamsel::pane::BgrToRgb32);
     benchmark::RegisterBenchmark("paint/1920x1080/drawImage-BGR888", DrawImage, std::cref(frame.Image()));
     benchmark::RegisterBenchmark("paint/1920x1080/anchor-drawImage-RGB32", DrawImage, std::cref(rgb32));
 
@@ -96,7 +115,8 @@ int main(int argc, char** argv) {
 
     const std::string anchor = "paint/1920x1080/anchor-drawImage-RGB32";
     std::printf("\n%-36s %9s   (anchor: drawImage of an RGB32 picture, 1920x1080)\n", "case", "x anchor");
-    for (const char* name : {"DrawFrame", "DrawFrame+repaint", "drawImage-BGR888"}) {
+    for (const char* name :
+         {"DrawFrame", "DrawFrame+repaint", "convert-plain", "convert", "drawImage-BGR888"}) {
         if (const auto ratio = reporter.Ratio(std::string("paint/1920x1080/") + name, anchor))
             std::printf("%-36s %9.2f\n", name, *ratio);
     }

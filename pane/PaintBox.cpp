@@ -1,38 +1,14 @@
 #include "pane/PaintBox.h"
 
+#include "pane/BgrToRgb32.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 namespace kamsel::pane {
-namespace {
-
-// Blue, green, red bytes to 0xffRRGGBB words. Read as a little-endian 24-bit
-// number, the three bytes already are 0xRRGGBB; four pixels are read as three
-// 32-bit words and split with shifts, which the compiler turns into vector
-// code. The tail takes one pixel at a time.
-void BgrToRgb32(const std::uint8_t* source, std::uint32_t* target, int pixels) {
-    constexpr std::uint32_t kOpaque = 0xff000000u;
-    int x = 0;
-    for (; x + 4 <= pixels; x += 4) {
-        std::uint32_t w[3];
-        std::memcpy(w, source + 3 * x, sizeof w);
-        target[x + 0] = kOpaque | (w[0] & 0xffffffu);
-        target[x + 1] = kOpaque | (w[0] >> 24) | ((w[1] & 0xffffu) << 8);
-        target[x + 2] = kOpaque | (w[1] >> 16) | ((w[2] & 0xffu) << 16);
-        target[x + 3] = kOpaque | (w[2] >> 8);
-    }
-    for (; x < pixels; ++x) {
-        const std::uint8_t* p = source + 3 * x;
-        target[x] = kOpaque | std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16;
-    }
-}
-
-} // namespace
-
 PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
     // Every pixel of the box comes from the backing image.
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -7,9 +7,9 @@
 // the frame handler's help.
 //
 // The backing image is 32-bit RGB (0xffRRGGBB), the toolkit's fastest source
-// for drawing; a 24-bit frame's blue, green, red bytes go into it through one
-// tight loop per row. When the box grows, the new area takes the background
-// (the pane's colour); when it shrinks, the cut part is gone.
+// for drawing; a 24-bit frame's blue, green, red bytes go into it row by row
+// through BgrToRgb32, a vector shuffle where the processor has one. When the box grows, the new area takes
+// the background (the pane's colour); when it shrinks, the cut part is gone.
 //
 // Threads: user-interface thread.
 

@@ -8,16 +8,18 @@
 namespace kamsel::virtualcam {
 namespace {
 
-media::VideoMode Offer(std::uint32_t fourcc, std::int32_t width, std::int32_t height) {
+media::VideoMode Offer(std::uint32_t fourcc, std::int32_t width, std::int32_t height, int rate) {
+    // 100-ns units, as the platform counts them: 333333 at 30 frames per second.
+    const std::int64_t interval = 10'000'000 / rate;
     media::VideoMode mode;
     mode.fourcc = fourcc;
     mode.width = width;
     mode.height = height;
     mode.bitCount = fourcc == media::FourCC("YUY2") ? 16 : fourcc == media::FourCC("I420") ? 12 : 24;
     mode.sampleSize = PatternRenderer::SampleSize(fourcc, width, height);
-    mode.frameInterval = PatternCamera::kFrameInterval;
-    mode.minFrameInterval = PatternCamera::kFrameInterval;
-    mode.maxFrameInterval = PatternCamera::kFrameInterval;
+    mode.frameInterval = interval;
+    mode.minFrameInterval = interval;
+    mode.maxFrameInterval = interval;
     return mode;
 }
 
@@ -28,22 +30,20 @@ std::string Describe(const media::VideoMode& mode) {
 
 } // namespace
 
-std::vector<media::VideoMode> PatternCamera::OfferedModes() {
+std::vector<media::VideoMode> PatternCamera::OfferedModes(int rate) {
     constexpr std::uint32_t yuy2 = media::FourCC("YUY2");
     constexpr std::uint32_t mjpg = media::FourCC("MJPG");
-    return {Offer(yuy2, 640, 480),
-            Offer(yuy2, 1280, 720),
-            Offer(yuy2, 320, 240),
-            Offer(mjpg, 640, 480),
-            Offer(mjpg, 1280, 720),
-            Offer(mjpg, 1920, 1080),
-            Offer(media::FourCC("I420"), 640, 480),
-            Offer(media::kFourCCRgb24, 320, 240),
-            Offer(yuy2, 1920, 1080)};
+    constexpr std::uint32_t i420 = media::FourCC("I420");
+    return {Offer(yuy2, 640, 480, rate),   Offer(yuy2, 1280, 720, rate),
+            Offer(yuy2, 320, 240, rate),   Offer(mjpg, 640, 480, rate),
+            Offer(mjpg, 1280, 720, rate),  Offer(mjpg, 1920, 1080, rate),
+            Offer(i420, 640, 480, rate),   Offer(media::kFourCCRgb24, 320, 240, rate),
+            Offer(yuy2, 1920, 1080, rate), Offer(i420, 1280, 720, rate),
+            Offer(i420, 1920, 1080, rate)};
 }
 
-PatternCamera::PatternCamera(std::string friendlyName)
-    : name_(std::move(friendlyName)), mode_(OfferedModes().front()), controls_(name_) {}
+PatternCamera::PatternCamera(std::string friendlyName, int rate)
+    : name_(std::move(friendlyName)), rate_(rate), mode_(OfferedModes(rate).front()), controls_(name_) {}
 
 PatternCamera::~PatternCamera() {
     StopStreaming();
@@ -59,7 +59,7 @@ media::DeviceStatus PatternCamera::Open() {
 }
 
 std::vector<media::VideoMode> PatternCamera::Modes() {
-    return open_ ? OfferedModes() : std::vector<media::VideoMode>{};
+    return open_ ? OfferedModes(rate_) : std::vector<media::VideoMode>{};
 }
 
 media::VideoMode PatternCamera::CurrentMode() {
@@ -71,7 +71,7 @@ media::DeviceStatus PatternCamera::SetMode(const media::VideoMode& mode) {
         return NotOpen();
     if (thread_.Started())
         return Failure(EBUSY, name_, "cannot change the format while streaming");
-    for (const media::VideoMode& offered : OfferedModes()) {
+    for (const media::VideoMode& offered : OfferedModes(rate_)) {
         if (offered.fourcc != mode.fourcc || offered.width != mode.width || offered.height != mode.height)
             continue;
         if (mode.frameInterval != 0 &&

@@ -1,9 +1,10 @@
 #pragma once
 // A virtual camera that films a drawn, moving scene (see PatternScene) at 30
-// frames per second, with the image controls of a typical USB camera that
+// frames per second (or another rate it is made with), with the image controls of a typical USB camera that
 // change the picture (see PatternControls). Its formats, in capability order:
 // YUY2 640x480, YUY2 1280x720, YUY2 320x240, MJPG 640x480, MJPG 1280x720,
-// MJPG 1920x1080, I420 640x480, RGB24 320x240, YUY2 1920x1080; YUY2 640x480 is
+// MJPG 1920x1080, I420 640x480, RGB24 320x240, YUY2 1920x1080, I420 1280x720,
+// I420 1920x1080; YUY2 640x480 is
 // in force at first. Like a real camera, MJPG samples come in buffers of
 // width * height * 2 bytes whose tail keeps what earlier frames left, and RGB24
 // samples are bottom-up.
@@ -22,9 +23,10 @@ class PatternCamera final : public media::VideoDevice {
   public:
     static constexpr std::int64_t kFrameInterval = 333'333;
 
-    static std::vector<media::VideoMode> OfferedModes();
+    // The formats at frames per second `rate`; every one offers that rate only.
+    static std::vector<media::VideoMode> OfferedModes(int rate = 30);
 
-    explicit PatternCamera(std::string friendlyName);
+    explicit PatternCamera(std::string friendlyName, int rate = 30);
     ~PatternCamera() override;
 
     std::string FriendlyName() const override { return name_; }
@@ -56,6 +58,7 @@ class PatternCamera final : public media::VideoDevice {
     bool ProduceFrame(media::FrameSink& sink);
 
     std::string name_;
+    int rate_;
     bool open_ = false;
     media::VideoMode mode_;
     PatternControls controls_;

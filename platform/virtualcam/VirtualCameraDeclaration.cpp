@@ -1,6 +1,7 @@
 #include "platform/virtualcam/VirtualCameraDeclaration.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace kamsel::virtualcam {
 namespace {
@@ -36,6 +37,19 @@ VirtualCameraDeclaration::Source SourceOf(std::string_view path) {
     return Source::OtherFile;
 }
 
+// The rate of "pattern@RATE", or 0 when the text is not such a source.
+int PatternRate(std::string_view source) {
+    constexpr std::string_view prefix = "pattern@";
+    if (source.size() < prefix.size() || !EqualsNoCase(source.substr(0, prefix.size()), prefix))
+        return 0;
+    const std::string_view digits = source.substr(prefix.size());
+    int rate = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), rate);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return 0;
+    return rate >= 1 && rate <= VirtualCameraDeclaration::kMaxPatternRate ? rate : 0;
+}
+
 VirtualCameraDeclaration ParseEntry(std::string_view entry) {
     VirtualCameraDeclaration declaration;
     const std::size_t equals = entry.find('=');
@@ -45,6 +59,10 @@ VirtualCameraDeclaration ParseEntry(std::string_view entry) {
     const std::string_view source = TrimBlanks(entry.substr(equals + 1));
     if (source.empty() || EqualsNoCase(source, "pattern"))
         return declaration;
+    if (const int rate = PatternRate(source); rate != 0) {
+        declaration.framesPerSecond = rate;
+        return declaration;
+    }
     declaration.source = SourceOf(source);
     declaration.path = std::string(source);
     return declaration;

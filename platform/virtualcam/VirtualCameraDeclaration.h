@@ -3,8 +3,12 @@
 // that text: entries separated by ";", each "NAME" or "NAME=SOURCE". NAME is
 // the friendly name exactly as written, blanks and all, up to the first "=";
 // SOURCE, without surrounding blanks, is "pattern" in any letter case (also
-// when empty or left out) or the path of a video file, told apart by its
-// ending (.y4m, .mjpeg, .mjpg, in any letter case). Empty entries are skipped.
+// when empty or left out), "pattern@RATE" for a pattern at RATE frames per
+// second (1 to 1000; benchmarks ask for more than a camera's 30), or the path
+// of a video file, told apart by its ending (.y4m, .mjpeg, .mjpg, in any
+// letter case). A rate that is not a number in range makes the entry a file
+// that fails to start, like any other unreadable source. Empty entries are
+// skipped.
 
 #include <string>
 #include <string_view>
@@ -22,7 +26,11 @@ struct VirtualCameraDeclaration {
 
     std::string name;
     Source source = Source::Pattern;
-    std::string path; // empty for the pattern
+    std::string path;                   // empty for the pattern
+    int framesPerSecond = kPatternRate; // the pattern's rate
+
+    static constexpr int kPatternRate = 30;
+    static constexpr int kMaxPatternRate = 1000;
 
     // The declarations in the order written.
     static std::vector<VirtualCameraDeclaration> Parse(std::string_view text);

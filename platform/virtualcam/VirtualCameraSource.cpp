@@ -20,7 +20,7 @@ std::vector<std::unique_ptr<media::VideoDevice>> VirtualCameraSource::Enumerate(
     std::vector<std::unique_ptr<media::VideoDevice>> devices;
     for (const VirtualCameraDeclaration& declaration : declarations_) {
         if (declaration.source == VirtualCameraDeclaration::Source::Pattern)
-            devices.push_back(std::make_unique<PatternCamera>(declaration.name));
+            devices.push_back(std::make_unique<PatternCamera>(declaration.name, declaration.framesPerSecond));
         else
             devices.push_back(
                 std::make_unique<FileCamera>(declaration.name, declaration.path, declaration.source));

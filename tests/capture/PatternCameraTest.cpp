@@ -91,9 +91,10 @@ TEST_F(PatternCameraTest, StreamsFollowFormatChangesPauseResumeAndEnd) {
 
     QStringList sizes;
     sample_->GetListOfVideoSizes(&sizes);
-    EXPECT_EQ(sizes, (QStringList{"320*240  (YUY2)", "320*240  (RGB )", "640*480  (YUY2)", "640*480  (MJPG)",
-                                  "640*480  (I420)", "1280*720  (YUY2)", "1280*720  (MJPG)",
-                                  "1920*1080  (MJPG)", "1920*1080  (YUY2)"}));
+    EXPECT_EQ(sizes,
+              (QStringList{"320*240  (YUY2)", "320*240  (RGB )", "640*480  (YUY2)", "640*480  (MJPG)",
+                           "640*480  (I420)", "1280*720  (YUY2)", "1280*720  (MJPG)", "1280*720  (I420)",
+                           "1920*1080  (MJPG)", "1920*1080  (YUY2)", "1920*1080  (I420)"}));
 
     expectedSize_ = 640 * 480 * 2;
     ExpectSamplesOfTheFormat();

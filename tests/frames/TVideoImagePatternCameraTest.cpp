@@ -96,7 +96,7 @@ TEST_F(TVideoImagePatternCamera, EveryFormatArrivesAsADecodedPictureOfItsSize) {
     ASSERT_EQ(image->VideoStart(QStringLiteral("#1")), 0);
     QStringList sizes;
     image->GetListOfSupportedVideoSizes(sizes);
-    ASSERT_EQ(sizes.size(), 9) << sizes.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(sizes.size(), 11) << sizes.join(QLatin1Char('|')).toStdString();
 
     const QRegularExpression line(QStringLiteral("^(\\d+)\\*(\\d+)  \\((.*)\\)$"));
     for (int index = 0; index < sizes.size(); ++index) {

@@ -30,7 +30,8 @@ TEST(PatternCameraStreaming, OffersItsFormatsInOrderStartingWithYuy2Vga) {
         {media::FourCC("YUY2"), 320, 240},   {media::FourCC("MJPG"), 640, 480},
         {media::FourCC("MJPG"), 1280, 720},  {media::FourCC("MJPG"), 1920, 1080},
         {media::FourCC("I420"), 640, 480},   {media::kFourCCRgb24, 320, 240},
-        {media::FourCC("YUY2"), 1920, 1080},
+        {media::FourCC("YUY2"), 1920, 1080}, {media::FourCC("I420"), 1280, 720},
+        {media::FourCC("I420"), 1920, 1080},
     };
     ASSERT_EQ(modes.size(), expected.size());
     for (std::size_t i = 0; i < modes.size(); ++i) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 
 namespace kamsel::virtualcam {
 namespace {
@@ -47,8 +48,21 @@ TEST(VirtualCameraDeclaration, FileSourcesAreToldApartByTheirEnding) {
     EXPECT_EQ(parsed[4], (VirtualCameraDeclaration{"Odd", Source::Y4mFile, "/x/e=f.Y4M"}));
 }
 
+TEST(VirtualCameraDeclaration, PatternRateIsTakenInRangeAndAnythingElseIsAFile) {
+    const auto parsed = VirtualCameraDeclaration::Parse(
+        "A=pattern@1;B= Pattern@1000 ;C=pattern@0;D=pattern@1001;E=pattern@12x;"
+        "F=pattern@;G=pattern@-5");
+    ASSERT_EQ(parsed.size(), 7u);
+    EXPECT_EQ(parsed[0], (VirtualCameraDeclaration{"A", Source::Pattern, "", 1}));
+    EXPECT_EQ(parsed[1], (VirtualCameraDeclaration{"B", Source::Pattern, "", 1000}));
+    for (std::size_t i = 2; i < parsed.size(); ++i) {
+        EXPECT_EQ(parsed[i].source, Source::OtherFile) << parsed[i].path;
+        EXPECT_EQ(parsed[i].framesPerSecond, 30) << parsed[i].path;
+    }
+}
+
 TEST(VirtualCameraSource, EnumeratesNewUnopenedDevicesInDeclarationOrder) {
-    VirtualCameraSource source("Cam A;Clip=/nowhere/clip.y4m;Cam B=pattern");
+    VirtualCameraSource source("Cam A;Clip=/nowhere/clip.y4m;Cam B=pattern@200");
     for (int round = 0; round < 2; ++round) {
         const auto devices = source.Enumerate();
         ASSERT_EQ(devices.size(), 3u);
@@ -59,7 +73,13 @@ TEST(VirtualCameraSource, EnumeratesNewUnopenedDevicesInDeclarationOrder) {
         EXPECT_EQ(devices[2]->FriendlyName(), "Cam B");
         EXPECT_TRUE(devices[0]->Modes().empty());
         ASSERT_TRUE(devices[0]->Open().Ok());
-        EXPECT_EQ(devices[0]->Modes().size(), 9u);
+        EXPECT_EQ(devices[0]->Modes().size(), 11u);
+        EXPECT_EQ(devices[0]->CurrentMode().frameInterval, 333'333);
+        // The declared rate reaches the device: 200 frames per second.
+        ASSERT_TRUE(devices[2]->Open().Ok());
+        for (const media::VideoMode& mode : devices[2]->Modes())
+            EXPECT_EQ(std::make_tuple(mode.frameInterval, mode.minFrameInterval, mode.maxFrameInterval),
+                      std::make_tuple(50'000, 50'000, 50'000));
     }
 }
 
