@@ -6,6 +6,7 @@
 #include "frames/ExceptionHandler.h"
 #include "pane/DesignFont.h"
 #include "pane/TFrame1.h"
+#include "pane/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,15 +26,6 @@
 namespace kamsel::app {
 
 namespace {
-
-// The hourglass for the whole application while the object lives.
-class ScopedWaitCursor {
-  public:
-    ScopedWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~ScopedWaitCursor() { QApplication::restoreOverrideCursor(); }
-    ScopedWaitCursor(const ScopedWaitCursor&) = delete;
-    ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
-};
 
 // Runs one pane operation during shutdown. An error is shown like any other
 // error of a handler, and the shutdown goes on: a pane that cannot stop its
@@ -210,7 +202,7 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
 
 void TForm_Main::FormCloseQuery(bool& canClose) {
     {
-        ScopedWaitCursor waitCursor;
+        const pane::WaitCursor waitCursor;
         // Frames the streaming threads have already posted are handled while
         // both facades still exist.
         QCoreApplication::processEvents();
