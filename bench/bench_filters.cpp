@@ -85,8 +85,7 @@ int main(int argc, char** argv) {
     kamsel::bench::TimeCollector reporter(kamsel::bench::TimeCollector::Clock::Cpu);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n%-10s %-10s %10s   (x memcpy of the frame)\n",
-                "step", "size", "ratio");
+    std::printf("\n%-10s %-10s %10s   (x memcpy of the frame)\n", "step", "size", "ratio");
     for (const FrameSize s : kFrameSizes) {
         const std::string n = SizeName(s);
         for (const char* step : {"invert", "gray", "difference", "highlight"})

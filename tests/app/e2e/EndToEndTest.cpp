@@ -10,8 +10,8 @@
 // menu in its font, measured here with the same toolkit on the same server.
 
 #include "ChildProcess.h"
-#include "pane/DesignFont.h"
 #include "XvfbServer.h"
+#include "pane/DesignFont.h"
 
 #include <QApplication>
 #include <QDir>
