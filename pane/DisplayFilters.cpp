@@ -3,6 +3,7 @@
 #include <immintrin.h>
 
 #include <cstddef>
+#include <cstring>
 
 namespace kamsel::pane {
 
@@ -135,6 +136,31 @@ void FitTo(Bitmap24& dest, int width, int height) {
     dest.SetSize(width, height);
 }
 
+// For a filter about to write dest's pixels: when dest's block is shared
+// (the paint box keeps the last picture it was given), dest takes a fresh
+// block instead of the copy of the whole picture its first write would make.
+// With keepEdges the first and the last pixel of each row, which the map
+// does not write, are carried over (whole rows below 3 pixels).
+void OwnBlock(Bitmap24& dest, bool keepEdges) {
+    if (dest.Image().isNull() || dest.Image().isDetached())
+        return;
+    const QImage old = dest.Image();
+    dest.UnshareForOverwrite();
+    if (!keepEdges)
+        return;
+    const int rowBytes = 3 * dest.Width();
+    for (int row = 0; row < dest.Height(); ++row) {
+        const std::uint8_t* from = old.constScanLine(row);
+        std::uint8_t* to = dest.ScanLine(row);
+        if (rowBytes < 9) {
+            std::memcpy(to, from, std::size_t(rowBytes));
+            continue;
+        }
+        std::memcpy(to, from, 3);
+        std::memcpy(to + rowBytes - 3, from + rowBytes - 3, 3);
+    }
+}
+
 bool Comparable(const Bitmap24& current, const Bitmap24& previous) {
     return current.Width() == previous.Width() && current.Height() == previous.Height() &&
            current.Format() == PixelFormat::Bits24 && previous.Format() == PixelFormat::Bits24;
@@ -176,6 +202,7 @@ void InvertBitmap(const Bitmap24& source, Bitmap24& dest) {
     FitTo(dest, width, height);
     if (source.Format() != PixelFormat::Bits24)
         return; // only 24-bit frames reach the pane; anything else stays black
+    OwnBlock(dest, false);
     for (int row = 0; row < height; ++row)
         InvertRow(source.ScanLine(row), dest.ScanLine(row), 3 * width);
 }
@@ -185,6 +212,7 @@ void GrayScaleBitmap(const Bitmap24& source, Bitmap24& dest) {
     FitTo(dest, width, height);
     if (source.Format() != PixelFormat::Bits24)
         return;
+    OwnBlock(dest, false);
     for (int row = 0; row < height; ++row) {
         const std::uint8_t* in = source.ScanLine(row);
         std::uint8_t* out = dest.ScanLine(row);
@@ -202,6 +230,7 @@ void DifferenceBitmap(const Bitmap24& current, const Bitmap24& previous, double&
         return;
     }
     FitTo(dest, current.Width(), current.Height());
+    OwnBlock(dest, true);
     ratio = Ratio(MapRows<false>(current, previous, dest), current.Width(), current.Height());
 }
 
@@ -217,6 +246,7 @@ void HighlightDifferences(const Bitmap24& current, const Bitmap24& previous, dou
     }
     const int width = current.Width(), height = current.Height();
     FitTo(dest, width, height);
+    OwnBlock(dest, true);
     // The map and the lift of its middle bytes in one pass; the edge pixels,
     // which the map leaves alone, are lifted here.
     ratio = Ratio(MapRows<true>(current, previous, dest), width, height);
