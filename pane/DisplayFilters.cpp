@@ -1,6 +1,9 @@
 #include "pane/DisplayFilters.h"
 
+#include <immintrin.h>
+
 #include <cstddef>
+#include <cstring>
 
 namespace kamsel::pane {
 
@@ -51,10 +54,49 @@ std::uint32_t MapRowBaseline(const std::uint8_t* c, const std::uint8_t* p, std::
     return DifferenceRowBody<OrCurrent>(c, p, out, n);
 }
 
+// The map value of 16 bytes in 16-bit lanes, from the bytes at k, k + 3 and
+// k + 6 of both rows: the row body's arithmetic, with the unsigned saturating
+// subtraction for the lower clamp; the upper one (256 to 255) is left to the
+// saturating pack.
+__attribute__((target("avx2"))) inline __m256i MapLanes(__m256i c0, __m256i c3, __m256i c6, __m256i p0,
+                                                        __m256i p3, __m256i p6) {
+    const __m256i sc = _mm256_add_epi16(_mm256_add_epi16(c0, c6), _mm256_add_epi16(c3, c3));
+    const __m256i sp = _mm256_add_epi16(_mm256_add_epi16(p0, p6), _mm256_add_epi16(p3, p3));
+    const __m256i m = _mm256_srli_epi16(_mm256_abs_epi16(_mm256_sub_epi16(sc, sp)), 2);
+    const __m256i t = _mm256_min_epu16(_mm256_subs_epu16(m, _mm256_set1_epi16(48)), _mm256_set1_epi16(64));
+    return _mm256_slli_epi16(t, 2);
+}
+
+__attribute__((target("avx2"))) inline __m256i Load32(const std::uint8_t* at) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+
+// 32 bytes a step, widened to 16 bits within each 128-bit lane and packed
+// back in order; the tail goes through the row body.
 template <bool OrCurrent>
 __attribute__((target("avx2"))) std::uint32_t MapRowAvx2(const std::uint8_t* c, const std::uint8_t* p,
                                                          std::uint8_t* out, int n) {
-    return DifferenceRowBody<OrCurrent>(c, p, out, n);
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i sums = zero;
+    int k = 0;
+    for (; k + 32 <= n; k += 32) {
+        const __m256i c0 = Load32(c + k), c3 = Load32(c + k + 3), c6 = Load32(c + k + 6);
+        const __m256i p0 = Load32(p + k), p3 = Load32(p + k + 3), p6 = Load32(p + k + 6);
+        const __m256i low = MapLanes(_mm256_unpacklo_epi8(c0, zero), _mm256_unpacklo_epi8(c3, zero),
+                                     _mm256_unpacklo_epi8(c6, zero), _mm256_unpacklo_epi8(p0, zero),
+                                     _mm256_unpacklo_epi8(p3, zero), _mm256_unpacklo_epi8(p6, zero));
+        const __m256i high = MapLanes(_mm256_unpackhi_epi8(c0, zero), _mm256_unpackhi_epi8(c3, zero),
+                                      _mm256_unpackhi_epi8(c6, zero), _mm256_unpackhi_epi8(p0, zero),
+                                      _mm256_unpackhi_epi8(p3, zero), _mm256_unpackhi_epi8(p6, zero));
+        __m256i value = _mm256_packus_epi16(low, high);
+        sums = _mm256_add_epi64(sums, _mm256_sad_epu8(value, zero));
+        if constexpr (OrCurrent)
+            value = _mm256_or_si256(value, c3);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), value);
+    }
+    const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+    const auto sum = static_cast<std::uint32_t>(_mm_cvtsi128_si64(half) + _mm_extract_epi64(half, 1));
+    return sum + DifferenceRowBody<OrCurrent>(c + k, p + k, out + k, n - k);
 }
 
 void InvertRowBaseline(const std::uint8_t* __restrict in, std::uint8_t* __restrict out, int n) {
@@ -92,6 +134,31 @@ void OrBytes(const std::uint8_t* in, std::uint8_t* out, int n) {
 void FitTo(Bitmap24& dest, int width, int height) {
     dest.SetFormat(PixelFormat::Bits24);
     dest.SetSize(width, height);
+}
+
+// For a filter about to write dest's pixels: when dest's block is shared
+// (the paint box keeps the last picture it was given), dest takes a fresh
+// block instead of the copy of the whole picture its first write would make.
+// With keepEdges the first and the last pixel of each row, which the map
+// does not write, are carried over (whole rows below 3 pixels).
+void OwnBlock(Bitmap24& dest, bool keepEdges) {
+    if (dest.Image().isNull() || dest.Image().isDetached())
+        return;
+    const QImage old = dest.Image();
+    dest.UnshareForOverwrite();
+    if (!keepEdges)
+        return;
+    const int rowBytes = 3 * dest.Width();
+    for (int row = 0; row < dest.Height(); ++row) {
+        const std::uint8_t* from = old.constScanLine(row);
+        std::uint8_t* to = dest.ScanLine(row);
+        if (rowBytes < 9) {
+            std::memcpy(to, from, std::size_t(rowBytes));
+            continue;
+        }
+        std::memcpy(to, from, 3);
+        std::memcpy(to + rowBytes - 3, from + rowBytes - 3, 3);
+    }
 }
 
 bool Comparable(const Bitmap24& current, const Bitmap24& previous) {
@@ -135,6 +202,7 @@ void InvertBitmap(const Bitmap24& source, Bitmap24& dest) {
     FitTo(dest, width, height);
     if (source.Format() != PixelFormat::Bits24)
         return; // only 24-bit frames reach the pane; anything else stays black
+    OwnBlock(dest, false);
     for (int row = 0; row < height; ++row)
         InvertRow(source.ScanLine(row), dest.ScanLine(row), 3 * width);
 }
@@ -144,6 +212,7 @@ void GrayScaleBitmap(const Bitmap24& source, Bitmap24& dest) {
     FitTo(dest, width, height);
     if (source.Format() != PixelFormat::Bits24)
         return;
+    OwnBlock(dest, false);
     for (int row = 0; row < height; ++row) {
         const std::uint8_t* in = source.ScanLine(row);
         std::uint8_t* out = dest.ScanLine(row);
@@ -161,6 +230,7 @@ void DifferenceBitmap(const Bitmap24& current, const Bitmap24& previous, double&
         return;
     }
     FitTo(dest, current.Width(), current.Height());
+    OwnBlock(dest, true);
     ratio = Ratio(MapRows<false>(current, previous, dest), current.Width(), current.Height());
 }
 
@@ -176,6 +246,7 @@ void HighlightDifferences(const Bitmap24& current, const Bitmap24& previous, dou
     }
     const int width = current.Width(), height = current.Height();
     FitTo(dest, width, height);
+    OwnBlock(dest, true);
     // The map and the lift of its middle bytes in one pass; the edge pixels,
     // which the map leaves alone, are lifted here.
     ratio = Ratio(MapRows<true>(current, previous, dest), width, height);

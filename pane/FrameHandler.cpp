@@ -10,7 +10,10 @@
 #include <QDir>
 #include <QLocale>
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
+#include <vector>
 
 namespace kamsel::pane {
 
@@ -39,6 +42,67 @@ class BusyScope {
 
   private:
     bool& busy_;
+};
+
+// The rows the snapshot stamp can touch: the clock in the top rows, the text
+// in a cell of textHeight rows ending 4 rows above the bottom. Both bands keep
+// a wide margin for glyphs that reach beyond their cell.
+struct StampBands {
+    static constexpr int kClockRows = 48;
+    static constexpr int kTextMargin = 16;
+    StampBands(int height, int textHeight) {
+        top = std::min(height, kClockRows);
+        bottom = std::clamp(height - 4 - textHeight - kTextMargin, top, height);
+    }
+    int top = 0;    // rows [0, top)
+    int bottom = 0; // rows [bottom, height)
+};
+
+// Lends the frame's pixel block to the stamp bitmap for drawing and encoding,
+// and puts the stamp rows back as they were when it ends, however it ends.
+// The block may be shared (with the facade's bitmap); nothing runs between
+// the drawing and the restoring that could read it.
+class StampedFrame {
+  public:
+    StampedFrame(const Bitmap24& frame, const StampBands& bands, Bitmap24& stamp, frames::JpegImage& jpeg,
+                 std::vector<std::uint8_t>& saved)
+        : frame_(frame.Image()), stamp_(stamp), jpeg_(jpeg), saved_(saved), bands_(bands) {
+        // Writable through the frame's own block: the stamp is drawn in place.
+        auto* bits = const_cast<uchar*>(frame_.constBits());
+        const std::size_t rowBytes = std::size_t(frame_.bytesPerLine());
+        const int height = frame_.height();
+        saved_.resize(rowBytes * std::size_t(bands_.top + height - bands_.bottom));
+        std::memcpy(saved_.data(), bits, rowBytes * std::size_t(bands_.top));
+        std::memcpy(saved_.data() + rowBytes * std::size_t(bands_.top),
+                    bits + rowBytes * std::size_t(bands_.bottom),
+                    rowBytes * std::size_t(height - bands_.bottom));
+        QImage view(bits, frame_.width(), height, frame_.bytesPerLine(), frame_.format());
+        view.setDotsPerMeterX(frame_.dotsPerMeterX());
+        view.setDotsPerMeterY(frame_.dotsPerMeterY());
+        view.setDevicePixelRatio(frame_.devicePixelRatio());
+        stamp_.Image() = std::move(view);
+    }
+    ~StampedFrame() {
+        // Neither the stamp bitmap nor the snapshot picture may outlive the
+        // loan of the frame's block.
+        stamp_.Image() = QImage();
+        jpeg_.Assign(stamp_);
+        auto* bits = const_cast<uchar*>(frame_.constBits());
+        const std::size_t rowBytes = std::size_t(frame_.bytesPerLine());
+        std::memcpy(bits, saved_.data(), rowBytes * std::size_t(bands_.top));
+        std::memcpy(bits + rowBytes * std::size_t(bands_.bottom),
+                    saved_.data() + rowBytes * std::size_t(bands_.top),
+                    rowBytes * std::size_t(frame_.height() - bands_.bottom));
+    }
+    StampedFrame(const StampedFrame&) = delete;
+    StampedFrame& operator=(const StampedFrame&) = delete;
+
+  private:
+    const QImage& frame_;
+    Bitmap24& stamp_;
+    frames::JpegImage& jpeg_;
+    std::vector<std::uint8_t>& saved_;
+    StampBands bands_;
 };
 
 } // namespace
@@ -141,15 +205,10 @@ void FrameHandler::ProcessFrame() {
 }
 
 void FrameHandler::SaveSnapshot() {
-    // The stamp bitmap takes the frame's pixels by sharing them; its first
-    // drawing below makes its own copy, so the frame stays as it was.
-    FStampBitmap.Assign(FFrames[FCurFrame]);
-    FStampBitmap.SetFormat(frames::PixelFormat::Bits24);
     // The hands and the text come from two readings of the clock, one after
     // the other.
     const QDateTime hands = services_.Clock->Now();
     const QString text = StampText(services_.Clock->Now(), QLocale());
-    DrawStamp(FStampBitmap.GetCanvas(), FStampBitmap.Height(), hands, text);
 
     // A folder that cannot be made shows up as the failure to write the file.
     const QString folder = FAppFolder + QStringLiteral("Spy/");
@@ -158,8 +217,30 @@ void FrameHandler::SaveSnapshot() {
     if (FSnapshotCount > services_.SnapshotLimit)
         return;
     const QString number = QStringLiteral("%1").arg(services_.Sequence->Next(), 4, 10, QLatin1Char('0'));
+    const QString path = folder + QStringLiteral("Spy_") + number + QStringLiteral(".jpg");
+    const Bitmap24& frame = FFrames[FCurFrame];
+    if (frame.Format() != frames::PixelFormat::Bits24 || frame.Image().isNull()) {
+        SaveStampedCopy(hands, text, path);
+        return;
+    }
+    // The stamp touches only a few rows at the top and the bottom; drawing it
+    // on the frame's own pixels for the time of the encoding spares copying
+    // the whole frame, and the rows are put back before anyone else sees them.
+    const StampBands bands(frame.Height(), FStampBitmap.GetCanvas().TextHeight(QStringLiteral("W")));
+    const StampedFrame stamped(frame, bands, FStampBitmap, FJpeg, stampRows_);
+    DrawStamp(FStampBitmap.GetCanvas(), FStampBitmap.Height(), hands, text);
     FJpeg.Assign(FStampBitmap);
-    FJpeg.SaveToFile(folder + QStringLiteral("Spy_") + number + QStringLiteral(".jpg"));
+    FJpeg.SaveToFile(path);
+}
+
+void FrameHandler::SaveStampedCopy(const QDateTime& hands, const QString& text, const QString& path) {
+    // The stamp bitmap takes the frame's pixels by sharing them; its first
+    // drawing below makes its own copy, so the frame stays as it was.
+    FStampBitmap.Assign(FFrames[FCurFrame]);
+    FStampBitmap.SetFormat(frames::PixelFormat::Bits24);
+    DrawStamp(FStampBitmap.GetCanvas(), FStampBitmap.Height(), hands, text);
+    FJpeg.Assign(FStampBitmap);
+    FJpeg.SaveToFile(path);
 }
 
 } // namespace kamsel::pane

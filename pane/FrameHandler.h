@@ -18,10 +18,12 @@
 #include "pane/FrameSource.h"
 #include "pane/FrameView.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace kamsel::system {
 class TickSource;
@@ -90,10 +92,13 @@ class FrameHandler {
   private:
     void UpdateRateCaption(FrameSource& source);
     void ProcessFrame();
+    // Stamps a copy of the newest frame and writes it to path.
+    void SaveStampedCopy(const QDateTime& hands, const QString& text, const QString& path);
 
     FrameView& view_;
     Services services_;
     bool initialised_ = false;
+    std::vector<std::uint8_t> stampRows_; // the frame's rows under the stamp, while it is drawn
 };
 
 } // namespace kamsel::pane

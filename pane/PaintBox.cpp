@@ -2,11 +2,13 @@
 
 #include "pane/BgrToRgb32.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace kamsel::pane {
 PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
@@ -26,10 +28,16 @@ void PaintBox::Draw(const frames::Bitmap24& bitmap) {
     if (width <= 0 || height <= 0)
         return;
     if (bitmap.Format() == frames::PixelFormat::Bits24) {
-        CopyBgrRows(bitmap, width, height);
+        // A frame that covers the pending one replaces it; one that does not
+        // leaves it in the backing image first.
+        if (width < pendingSize_.width() || height < pendingSize_.height())
+            Settle();
+        pending_ = bitmap.Image();
+        pendingSize_ = QSize(width, height);
     } else {
         // Other formats come from still-image decoding only; the toolkit
         // converts them.
+        Settle();
         QPainter painter(&backing_);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(0, 0, bitmap.Image());
@@ -37,23 +45,73 @@ void PaintBox::Draw(const frames::Bitmap24& bitmap) {
     update(0, 0, width, height);
 }
 
-void PaintBox::CopyBgrRows(const frames::Bitmap24& bitmap, int width, int height) {
-    for (int y = 0; y < height; ++y)
-        BgrToRgb32(bitmap.ScanLine(y), reinterpret_cast<std::uint32_t*>(backing_.scanLine(y)), width);
+void PaintBox::Settle() {
+    for (int y = 0; y < pendingSize_.height(); ++y)
+        BgrToRgb32(pending_.constScanLine(y), reinterpret_cast<std::uint32_t*>(backing_.scanLine(y)),
+                   pendingSize_.width());
+    pending_ = QImage();
+    pendingSize_ = QSize();
+}
+
+const QImage& PaintBox::Backing() {
+    Settle();
+    return backing_;
 }
 
 void PaintBox::Clear() {
+    pending_ = QImage();
+    pendingSize_ = QSize();
     backing_.fill(Background());
     update();
 }
 
 void PaintBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(event->rect(), backing_, event->rect());
+    const QRect rect = event->rect();
+    if (!pending_.isNull() && PaintPending(painter, rect))
+        return;
+    Settle();
+    painter.drawImage(rect, backing_, rect);
+}
+
+bool PaintBox::PaintPending(QPainter& painter, const QRect& rect) {
+    const QRect fresh = rect & QRect(QPoint(0, 0), pendingSize_);
+    // The device the painter writes to: for a widget, the window's surface.
+    QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    if (fresh.isEmpty() || !device || device->devType() != QInternal::Image || painter.hasClipping())
+        return false;
+    auto& surface = static_cast<QImage&>(*device);
+    if ((surface.format() != QImage::Format_RGB32 &&
+         surface.format() != QImage::Format_ARGB32_Premultiplied) ||
+        !surface.isDetached())
+        return false;
+    // Whole device pixels only, and only where the painter may paint all of
+    // the rectangle.
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxTranslate)
+        return false;
+    const QPoint offset(qRound(transform.dx()), qRound(transform.dy()));
+    if (QPointF(offset) != QPointF(transform.dx(), transform.dy()))
+        return false;
+    const QRect target = rect.translated(offset);
+    const QRegion clip = engine->systemClip();
+    if (!surface.rect().contains(target) || (!clip.isEmpty() && !(QRegion(target) - clip).isEmpty()))
+        return false;
+
+    for (int y = fresh.top(); y <= fresh.bottom(); ++y)
+        BgrToRgb32(pending_.constScanLine(y) + 3 * fresh.left(),
+                   reinterpret_cast<std::uint32_t*>(surface.scanLine(y + offset.y())) + fresh.left() +
+                       offset.x(),
+                   fresh.width());
+    for (const QRect& part : QRegion(rect) - fresh)
+        painter.drawImage(part, backing_, part);
+    return true;
 }
 
 void PaintBox::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    Settle();
     if (size() == backing_.size())
         return;
     QImage resized(size(), QImage::Format_RGB32);

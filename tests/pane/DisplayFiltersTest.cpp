@@ -87,6 +87,18 @@ TEST(PixelFiltersTest, InvertAndGrayScale) {
     EXPECT_EQ(inverted.ScanLine(1)[0], 55);
     EXPECT_EQ(inverted.ScanLine(1)[11], 255);
     EXPECT_EQ(inverted.ScanLine(0)[0], 0);
+
+    // A target whose pixels another bitmap shares (the paint box keeps the
+    // last picture) gets the new picture; the sharer keeps the old one.
+    Bitmap24 shown;
+    shown.Assign(inverted);
+    InvertBitmap(gray, inverted);
+    EXPECT_EQ(inverted.ScanLine(0)[0], 255 - 99);
+    EXPECT_EQ(shown.ScanLine(1)[0], 55);
+    shown.Assign(gray);
+    GrayScaleBitmap(inverted, gray);
+    EXPECT_EQ(gray.ScanLine(0)[0], (100 * 156 + 128 * 156 + 28 * 156) >> 8);
+    EXPECT_EQ(shown.ScanLine(0)[0], 99);
 }
 
 TEST(DifferenceFilterTest, RatioAtItsBounds) {
@@ -127,11 +139,12 @@ TEST(DifferenceFilterTest, MismatchedFramesGiveOnePixel) {
 
 // Random frames of many widths, so that the vector loops' tails and the edge
 // columns are covered: the map equals the table's, the edges keep what dest
-// held, and the highlight is the map OR the current frame everywhere.
+// held, and the highlight is the map OR the current frame everywhere. The
+// targets' pixels are shared with other bitmaps, which keep them.
 TEST(DifferenceFilterTest, EqualsTheTableOnRandomFrames) {
     const DiffTable table = BuiltTable();
     std::mt19937 random(7);
-    for (int width : {3, 4, 5, 17, 33, 64, 67, 131}) {
+    for (int width : {1, 2, 3, 4, 5, 17, 33, 64, 67, 131}) {
         const int height = 3;
         const Random current(width, height, random);
         Random previous(width, height, random);
@@ -146,11 +159,15 @@ TEST(DifferenceFilterTest, EqualsTheTableOnRandomFrames) {
         const double expectedRatio = double(sum) / (3.0 * width * height * 255.0);
 
         Filled map(width, height, 0x11);
+        Bitmap24 shownMap;
+        shownMap.Assign(map);
         double ratio = -1;
         DifferenceBitmap(current, previous, ratio, map);
         EXPECT_DOUBLE_EQ(ratio, expectedRatio) << width;
 
         Filled lifted(width, height, 0x11);
+        Bitmap24 shownLifted;
+        shownLifted.Assign(lifted);
         double liftedRatio = -1;
         HighlightDifferences(current, previous, liftedRatio, lifted);
         EXPECT_DOUBLE_EQ(liftedRatio, expectedRatio) << width;
@@ -160,6 +177,8 @@ TEST(DifferenceFilterTest, EqualsTheTableOnRandomFrames) {
                 ASSERT_EQ(map.ScanLine(r)[i], expected.ScanLine(r)[i]) << width << " " << r << " " << i;
                 ASSERT_EQ(lifted.ScanLine(r)[i], expected.ScanLine(r)[i] | current.ScanLine(r)[i])
                     << width << " " << r << " " << i;
+                ASSERT_EQ(shownMap.ScanLine(r)[i], 0x11);
+                ASSERT_EQ(shownLifted.ScanLine(r)[i], 0x11);
             }
     }
 }

@@ -1,6 +1,7 @@
 #include "pane/FrameHandler.h"
 
 #include "pane/SnapshotSequence.h"
+#include "pane/SnapshotStamp.h"
 #include "platform/system/LocalClock.h"
 #include "platform/system/TickSource.h"
 
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 namespace kamsel::pane {
 namespace {
@@ -229,6 +231,69 @@ TEST_F(FrameHandlerTest, RatioExactlyAtTheThresholdSavesNothing) {
     handler.OnVideoFrame(changes);
     EXPECT_GT(handler.FDiffRatio, 0.0003);
     EXPECT_EQ(handler.FSnapshotCount, 1);
+}
+
+// Frames of a fine texture, shared with the source's own bitmap the way the
+// facade shares its frame with the pane.
+class TexturedFrames final : public FrameSource {
+  public:
+    TexturedFrames(int w, int h) : width(w), height(h) {}
+    void GetBitmap(Bitmap24& target) override {
+        held.UnshareForOverwrite();
+        held.SetSize(width, height);
+        for (int r = 0; r < height; ++r)
+            for (int i = 0; i < 3 * width; ++i)
+                held.ScanLine(r)[i] = Byte(r, i);
+        target.Assign(held);
+    }
+    std::uint8_t Byte(int r, int i) const { return static_cast<std::uint8_t>(r * 7 + i * 13 + seed * 101); }
+    bool Unchanged(const Bitmap24& bitmap) const {
+        for (int r = 0; r < height; ++r)
+            for (int i = 0; i < 3 * width; ++i)
+                if (bitmap.ScanLine(r)[i] != Byte(r, i))
+                    return false;
+        return true;
+    }
+    double FramesPerSecond() const override { return 0; }
+    std::int32_t SkippedFrames() const override { return 0; }
+
+    int width, height, seed = 0;
+    Bitmap24 held;
+};
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The snapshot is byte for byte the one of a stamped copy of the frame, and
+// the frame (with the bitmap sharing it) is left as it was, also on frames
+// too small for the stamp's bands to be apart.
+TEST_F(FrameHandlerTest, SnapshotIsTheStampedFrameAndLeavesTheFrameAsItWas) {
+    view.mode = kSurveillance;
+    int number = 0;
+    for (const QSize size : {QSize(160, 120), QSize(64, 40)}) {
+        TexturedFrames textured(size.width(), size.height());
+        handler.OnVideoFrame(textured);
+        textured.seed = 1;
+        handler.OnVideoFrame(textured);
+        ASSERT_EQ(handler.FSnapshotCount, ++number);
+        EXPECT_TRUE(textured.Unchanged(textured.held));
+        EXPECT_TRUE(textured.Unchanged(handler.FFrames[std::size_t(handler.FCurFrame)]));
+
+        Bitmap24 copy;
+        copy.Assign(textured.held);
+        copy.GetCanvas().Font().setFamily(QStringLiteral("Arial"));
+        copy.GetCanvas().Font().setPixelSize(13);
+        DrawStamp(copy.GetCanvas(), copy.Height(), clock.now, StampText(clock.now, QLocale()));
+        frames::JpegImage jpeg;
+        jpeg.Assign(copy);
+        const QString expected = folder.path() + QStringLiteral("/expected.jpg");
+        jpeg.SaveToFile(expected);
+        const QByteArray saved = FileBytes(SnapshotPath(number));
+        EXPECT_FALSE(saved.isEmpty());
+        EXPECT_EQ(saved, FileBytes(expected)) << size.width() << "x" << size.height();
+    }
 }
 
 TEST_F(FrameHandlerTest, AFailedSnapshotNamesTheFileAndTheNextFrameGoesOn) {

@@ -9,7 +9,9 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QScreen>
 #include <QSlider>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -196,6 +198,69 @@ TEST_F(TFrame1Layout, ThePaintBoxKeepsWhatAFrameDoesNotCoverAndClipsTheRest) {
     other.Image().fill(QColor(200, 100, 50));
     Pane().DrawFrame(other);
     EXPECT_EQ(test::BoxPixel(Pane(), 1, 1), (std::array<int, 3>{50, 100, 200}));
+}
+
+// What the window shows where the paint box is.
+QImage OnScreen(QWidget& box) {
+    const QPoint at = box.mapTo(box.window(), QPoint(0, 0));
+    return box.screen()
+        ->grabWindow(box.window()->winId(), at.x(), at.y(), box.width(), box.height())
+        .toImage();
+}
+
+QRgb BitmapRgb(const QImage& bgr, int x, int y) {
+    const uchar* p = bgr.constScanLine(y) + 3 * x;
+    return qRgb(p[2], p[1], p[0]);
+}
+
+void FillPattern(frames::Bitmap24& bitmap, int seed) {
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width() * 3; ++x)
+            bitmap.ScanLine(y)[x] = std::uint8_t(x * 5 + y * 11 + seed);
+}
+
+// Pixels of the box's area on the screen that differ from what the frames
+// drawn (the newest on top) and the background say.
+int WrongPixels(const QImage& screen, const std::vector<QImage>& frames, QRgb background) {
+    int wrong = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x) {
+            QRgb expected = background;
+            for (const QImage& frame : frames)
+                if (x < frame.width() && y < frame.height())
+                    expected = BitmapRgb(frame, x, y);
+            wrong += screen.pixel(x, y) != expected;
+        }
+    return wrong;
+}
+
+TEST_F(TFrame1Layout, TheScreenShowsEachFrameAsItWasWhenDrawnOverTheOnesBefore) {
+    PaintBox& box = *Pane().PaintBox_Video;
+    ASSERT_TRUE(test::RunEventsUntil([&] {
+        const QWindow* window = box.window()->windowHandle();
+        return window && window->isExposed();
+    }));
+    ASSERT_EQ(OnScreen(box).size(), box.size());
+    const QRgb background = box.Background().rgb();
+    frames::Bitmap24 first(300, 200), second(120, 50);
+    FillPattern(first, 0);
+    FillPattern(second, 1);
+    const std::vector<QImage> frames{first.Image().copy(), second.Image().copy()};
+    Pane().DrawFrame(first);
+    box.repaint();
+    Pane().DrawFrame(second);
+    // The caller reuses its bitmaps at once; the box shows what was drawn.
+    FillPattern(first, 2);
+    FillPattern(second, 3);
+    box.repaint();
+    EXPECT_EQ(WrongPixels(OnScreen(box), frames, background), 0);
+    EXPECT_EQ(OnScreen(box), box.Backing().convertToFormat(OnScreen(box).format()));
+
+    // A repaint of a small part first, then of the whole box.
+    Pane().DrawFrame(first);
+    box.repaint(QRect(10, 10, 20, 20));
+    box.repaint();
+    EXPECT_EQ(WrongPixels(OnScreen(box), {first.Image().copy()}, background), 0);
 }
 
 } // namespace
