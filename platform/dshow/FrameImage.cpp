@@ -21,13 +21,12 @@ bool GeometryOf(const AM_MEDIA_TYPE& type, Geometry& geometry) {
     const BITMAPINFOHEADER* header = BitmapHeader(type);
     if (type.majortype != MEDIATYPE_Video || !header)
         return false;
-    const long long height = header->biHeight; // widened: the most negative value has no magnitude
-    const long long magnitude = height < 0 ? -height : height;
+    const LONG magnitude = HeightMagnitude(header->biHeight);
     geometry.width = header->biWidth;
-    geometry.bottomUp = height > 0;
+    geometry.bottomUp = header->biHeight > 0;
     if (geometry.width <= 0 || geometry.width > kMaxSide || magnitude <= 0 || magnitude > kMaxSide)
         return false;
-    geometry.height = static_cast<LONG>(magnitude);
+    geometry.height = magnitude;
     return true;
 }
 
