@@ -17,6 +17,7 @@ std::size_t BytesPerPixel(PixelLayout layout) {
     case PixelLayout::Bgr24:
         return 3;
     case PixelLayout::Bgra32:
+    case PixelLayout::Bgrx32:
         return 4;
     }
     return 4;
@@ -44,6 +45,7 @@ Status DecodedImage::Allocate(std::uint32_t width, std::uint32_t height, PixelLa
     stride_ = stride;
     layout_ = layout;
     pixels_ = std::move(pixels);
+    pixelsTaken_.store(false);
     return Ok;
 }
 
@@ -59,6 +61,12 @@ void DecodedImage::SetGrayPalette() {
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i] = kOpaqueBlack | static_cast<ARGB>(i * 0x010101u);
     SetPalette(std::move(entries), PaletteFlagsGrayScale);
+}
+
+std::unique_ptr<std::uint8_t[]> DecodedImage::TakePixels() const {
+    if (pixelsTaken_.exchange(true))
+        return nullptr;
+    return std::move(pixels_);
 }
 
 ARGB DecodedImage::PaletteEntry(std::uint8_t index) const {

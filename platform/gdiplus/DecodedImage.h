@@ -3,11 +3,15 @@
 // held in one of three layouts whatever the source was; the pixel format
 // reported to callers is the source's.
 //
-// Once registered with the library an image is never changed, so several
-// threads may read it at once.
+// Once registered with the library an image's picture is never changed, so
+// several threads may read it at once. An image decoded straight into handle
+// pixels (PixelLayout::Bgrx32) hands its buffer to the first handle made from
+// it and decodes its kept source again for any later one.
 
 #include "GdiplusFlat.h"
+#include "StreamReader.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,6 +28,7 @@ enum class PixelLayout {
     Indexed8, // one palette index per byte
     Bgr24,    // blue, green, red; opaque
     Bgra32,   // blue, green, red, alpha; not premultiplied
+    Bgrx32,   // blue, green, red, 255: opaque, already as a handle holds it
 };
 
 // Ok when a picture of width x height may be decoded, ValueOverflow when it is
@@ -44,6 +49,14 @@ class DecodedImage : public GpBitmap {
     std::uint8_t* Row(std::uint32_t y) { return pixels_.get() + y * stride_; }
     const std::uint8_t* Row(std::uint32_t y) const { return pixels_.get() + y * stride_; }
 
+    // For PixelLayout::Bgrx32: the stream the picture was decoded from, kept
+    // to decode it again once the pixels have been taken.
+    void KeepSource(StreamBytes source) { source_ = std::move(source); }
+    const StreamBytes& Source() const { return source_; }
+    // The pixel buffer for the first caller only (stride Stride()); null for
+    // every later one, who must not read the rows either.
+    std::unique_ptr<std::uint8_t[]> TakePixels() const;
+
     PixelFormat Format() const { return format_; }
     void SetFormat(PixelFormat format) { format_ = format; }
 
@@ -63,7 +76,9 @@ class DecodedImage : public GpBitmap {
     PixelFormat format_ = PixelFormatUndefined;
     std::vector<ARGB> palette_;
     UINT paletteFlags_ = 0;
-    std::unique_ptr<std::uint8_t[]> pixels_;
+    StreamBytes source_;
+    mutable std::atomic<bool> pixelsTaken_{false};
+    mutable std::unique_ptr<std::uint8_t[]> pixels_;
 };
 
 } // namespace kamsel::gdiplus

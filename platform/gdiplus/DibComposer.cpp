@@ -1,5 +1,7 @@
 #include "DibComposer.h"
 
+#include "ImageDecoder.h"
+
 #include "platform/media/PixelRows.h"
 
 #include <array>
@@ -84,19 +86,42 @@ void ReleaseDib(GdiBitmap* bitmap) {
     delete bitmap;
 }
 
+// The pixels of an image decoded straight into handle layout: its own buffer
+// for the first handle, a fresh decode of its kept source for later ones (the
+// first handle's owner may have written into the buffer by then).
+Status HandlePixels(const DecodedImage& image, std::unique_ptr<std::uint8_t[]>& pixels) {
+    pixels = image.TakePixels();
+    if (pixels)
+        return Ok;
+    DecodedImage again;
+    const StreamBytes& source = image.Source();
+    if (const Status status = DecodeImage(source.data(), source.size(), again); status != Ok)
+        return status;
+    if (again.Layout() != PixelLayout::Bgrx32 || again.Width() != image.Width() ||
+        again.Height() != image.Height())
+        return GenericError;
+    pixels = again.TakePixels();
+    return Ok;
+}
+
 } // namespace
 
 Status ComposeDib(const DecodedImage& image, ARGB background, HBITMAP* result) {
     const std::size_t stride = static_cast<std::size_t>(image.Width()) * 4;
+    std::unique_ptr<std::uint8_t[]> pixels;
+    if (image.Layout() == PixelLayout::Bgrx32) {
+        if (const Status status = HandlePixels(image, pixels); status != Ok)
+            return status;
+    } else {
+        pixels.reset(new (std::nothrow) std::uint8_t[stride * static_cast<std::size_t>(image.Height())]);
+        if (!pixels)
+            return OutOfMemory;
+    }
     auto* dib = new (std::nothrow)
         GdiBitmap{image.Width(), image.Height(), 32, static_cast<std::int32_t>(stride), nullptr, &ReleaseDib};
     if (!dib)
         return OutOfMemory;
-    dib->bmBits = new (std::nothrow) std::uint8_t[stride * static_cast<std::size_t>(image.Height())];
-    if (!dib->bmBits) {
-        ReleaseDib(dib);
-        return OutOfMemory;
-    }
+    dib->bmBits = pixels.release();
     const Compositor compositor(background);
     switch (image.Layout()) {
     case PixelLayout::Indexed8:
@@ -107,6 +132,8 @@ Status ComposeDib(const DecodedImage& image, ARGB background, HBITMAP* result) {
         break;
     case PixelLayout::Bgra32:
         ComposeWithAlpha(image, compositor, *dib);
+        break;
+    case PixelLayout::Bgrx32: // opaque, already in place whatever the background
         break;
     }
     *result = dib;

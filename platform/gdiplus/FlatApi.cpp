@@ -86,6 +86,8 @@ Status GdipCreateBitmapFromStream(com::IStream* stream, GpBitmap** bitmap) {
         auto image = std::make_unique<DecodedImage>();
         if (const Status status = DecodeImage(bytes.data(), bytes.size(), *image); status != Ok)
             return status;
+        if (image->Layout() == PixelLayout::Bgrx32)
+            image->KeepSource(std::move(bytes));
         return state.Adopt(std::move(image), bitmap);
     });
 }

@@ -72,14 +72,18 @@ class JpegSession {
             cmyk_ = true;
             return PixelLayout::Bgr24;
         default:
-            info.out_color_space = JCS_EXT_BGR;
-            return PixelLayout::Bgr24;
+            // Straight into the layout of the handle made from the picture;
+            // libjpeg-turbo sets the alpha byte to 255.
+            info.out_color_space = JCS_EXT_BGRA;
+            return PixelLayout::Bgrx32;
         }
     }
 
     Status ReadRows(DecodedImage& image) {
         const jpeg_decompress_struct& info = decoder_.Info();
-        const std::size_t expected = cmyk_ ? 4 : image.Layout() == PixelLayout::Indexed8 ? 1 : 3;
+        const std::size_t expected = image.Layout() == PixelLayout::Indexed8          ? 1
+                                     : image.Layout() == PixelLayout::Bgr24 && !cmyk_ ? 3
+                                                                                      : 4;
         if (static_cast<std::size_t>(info.output_components) != expected)
             return GenericError;
         if (cmyk_)

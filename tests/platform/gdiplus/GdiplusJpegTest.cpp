@@ -3,6 +3,7 @@
 #include "GdiplusModuleFixture.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace kamsel::testimages {
@@ -75,6 +76,40 @@ TEST_P(GdiplusJpegSampling, ACameraFrameWithoutHuffmanTablesDecodesAsWithThem) {
     const Dib got = MakeDib(frame->handle);
     ASSERT_TRUE(want && got);
     EXPECT_TRUE(SamePixels(*want, *got));
+}
+
+// The handle's pixels are libjpeg's own blue, green, red output, opaque, to
+// the bit, whether the frame carries its Huffman tables or not.
+TEST_P(GdiplusJpegSampling, ACameraFrameHandleHoldsLibjpegsPixelsExactly) {
+    const Bytes withTables = EncodeJpeg(CameraScene(320, 240), {GetParam().h, GetParam().v, 90});
+    const Bytes want = DecodeJpegToBgr(withTables);
+    ASSERT_EQ(want.size(), std::size_t{320} * 240 * 3);
+    for (const Bytes& frame : {withTables, StripHuffmanTables(withTables)}) {
+        const auto image = DecodeOk(frame);
+        const Dib dib = MakeDib(image->handle);
+        ASSERT_TRUE(dib);
+        ASSERT_EQ(dib->bmWidthBytes, 320 * 4);
+        std::size_t mismatches = 0;
+        for (std::size_t i = 0; i < std::size_t{320} * 240; ++i)
+            mismatches += std::memcmp(dib->bmBits + 4 * i, want.data() + 3 * i, 3) != 0 ||
+                          dib->bmBits[4 * i + 3] != 255;
+        EXPECT_EQ(mismatches, 0u);
+    }
+}
+
+// Every handle is the caller's own: what one owner writes is not seen in the
+// next handle made from the same image.
+TEST_F(GdiplusJpeg, EveryHandleOfAnImageHoldsItsOwnCopyOfThePicture) {
+    const auto image = DecodeOk(EncodeJpeg(CameraScene(96, 64)));
+    const Dib first = MakeDib(image->handle);
+    ASSERT_TRUE(first);
+    const Bytes original(first->bmBits, first->bmBits + std::size_t{96} * 4 * 64);
+    std::memset(first->bmBits, 0x5A, original.size());
+    for (int round = 0; round < 2; ++round) {
+        const Dib next = MakeDib(image->handle, round == 0 ? 0 : 0xFFFFFFFFu);
+        ASSERT_TRUE(next);
+        EXPECT_EQ(Bytes(next->bmBits, next->bmBits + original.size()), original);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Subsampling, GdiplusJpegSampling,

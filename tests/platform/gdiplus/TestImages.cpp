@@ -1,5 +1,6 @@
 #include "TestImages.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -190,6 +191,49 @@ Bytes EncodeJpeg(const RgbPicture& picture, const JpegOptions& options) {
     for (const Rgb& p : picture.pixels)
         samples.insert(samples.end(), {p.r, p.g, p.b});
     return CompressOrThrow(samples, picture.width, picture.height, 3, options);
+}
+
+RgbPicture CameraScene(int width, int height) {
+    RgbPicture picture{width, height, {}};
+    picture.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            const int grain = static_cast<int>(noise >> 28) - 8;
+            const auto channel = [grain](int value) {
+                return static_cast<std::uint8_t>(std::clamp(value + grain, 0, 255));
+            };
+            picture.pixels.push_back(
+                {channel(x * 255 / width), channel(y * 255 / height), channel(128 + (x - y) % 96)});
+        }
+    return picture;
+}
+
+Bytes DecodeJpegToBgr(const Bytes& jpeg) {
+    jpeg_decompress_struct info{};
+    JpegErrors errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = OnJpegError;
+    Bytes out;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return {};
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&info);
+    const std::size_t stride = static_cast<std::size_t>(info.output_width) * 3;
+    out.resize(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = out.data() + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return out;
 }
 
 Bytes EncodeGrayJpeg(int width, int height) {

@@ -41,6 +41,14 @@ Bytes EncodeGrayJpeg(int width, int height);
 // The same JPEG without its DHT segments, as many cameras send their frames.
 Bytes StripHuffmanTables(const Bytes& jpeg);
 
+// Smooth gradients with noise, as a camera sees a scene: every block carries
+// detail in luma and chroma.
+RgbPicture CameraScene(int width, int height);
+// libjpeg's own decoding of a colour JPEG to blue, green, red rows (accurate
+// integer transform, fancy upsampling: the library's defaults); empty if
+// libjpeg fails.
+Bytes DecodeJpegToBgr(const Bytes& jpeg);
+
 struct Rgba {
     std::uint8_t r, g, b, a;
 };
