@@ -7,6 +7,12 @@
 
 namespace kamsel::bench {
 
+// The program's heap settings and the offscreen platform (unless
+// QT_QPA_PLATFORM names another), for a benchmark process before its
+// application object exists, which reads the platform name and allocates.
+// Returns argc, so that it can run in a constructor's initialiser list.
+int& PrepareBenchProcess(int& argc);
+
 class BenchApplication {
   public:
     // Takes the benchmark library's arguments out of argc/argv.

@@ -1,24 +1,14 @@
 #include "PipelineApplication.h"
 
 #include "frames/TVideoImage.h"
-#include "platform/system/FrameHeap.h"
+#include "support/BenchApplication.h"
 
 #include <chrono>
 
 namespace kamsel::bench {
 
-namespace {
-
-int& PrepareProcess(int& argc) {
-    (void)system::KeepFrameSizedHeapBlocks();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return argc;
-}
-
-} // namespace
-
-PipelineApplication::PipelineApplication(int& argc, char** argv) : QApplication(PrepareProcess(argc), argv) {}
+PipelineApplication::PipelineApplication(int& argc, char** argv)
+    : QApplication(PrepareBenchProcess(argc), argv) {}
 
 void PipelineApplication::StartRecording() {
     framesHandled_ = 0;
