@@ -136,6 +136,7 @@ void FrameHandler::Init(const QString& appFolder) {
 }
 
 void FrameHandler::VideoStarted() {
+    failures_.Reset("the camera was started again");
     FFrameCount = 0;
     // The first rate after a restart is measured from here, not from the
     // last mark of the previous run with the pause in between.
@@ -178,6 +179,9 @@ void FrameHandler::ProcessFrame() {
     const Bitmap24& current = FFrames[FCurFrame];
     const Bitmap24& previous = FFrames[1 - FCurFrame];
     const int mode = view_.SelectedDisplayMode();
+    if (mode != lastMode_)
+        failures_.Reset("the display mode changed");
+    lastMode_ = mode;
     if (mode <= kNormal || mode > kSurveillance) {
         view_.DrawFrame(current);
         return;
@@ -201,7 +205,18 @@ void FrameHandler::ProcessFrame() {
     view_.SetDifferenceCaption(QStringLiteral("Diff-Ratio: ") +
                                CaptionLocale().toString(FDiffRatio * 100.0, 'f', 3) + u'%');
     if (FDiffRatio > kSnapshotThreshold && mode == kSurveillance)
+        SaveSnapshotReportingOnce();
+}
+
+void FrameHandler::SaveSnapshotReportingOnce() {
+    try {
         SaveSnapshot();
+    } catch (const std::exception& error) {
+        if (failures_.Failed(QString::fromLocal8Bit(error.what())))
+            throw;
+        return;
+    }
+    failures_.Saved();
 }
 
 void FrameHandler::SaveSnapshot() {
@@ -210,14 +225,30 @@ void FrameHandler::SaveSnapshot() {
     const QDateTime hands = services_.Clock->Now();
     const QString text = StampText(services_.Clock->Now(), QLocale());
 
+    if (FAppFolder.isEmpty())
+        throw std::runtime_error("cannot save the snapshot: no folder for snapshots is known (the program's "
+                                 "folder is not writable, and neither a home nor a pictures folder is set)");
     // A folder that cannot be made shows up as the failure to write the file.
     const QString folder = FAppFolder + QStringLiteral("Spy/");
     QDir().mkpath(folder);
     ++FSnapshotCount;
     if (FSnapshotCount > services_.SnapshotLimit)
         return;
-    const QString number = QStringLiteral("%1").arg(services_.Sequence->Next(), 4, 10, QLatin1Char('0'));
-    const QString path = folder + QStringLiteral("Spy_") + number + QStringLiteral(".jpg");
+    const std::int32_t number = services_.Sequence->Next();
+    const QString path = folder + QStringLiteral("Spy_%1.jpg").arg(number, 4, 10, QLatin1Char('0'));
+    try {
+        WriteSnapshot(hands, text, path);
+    } catch (...) {
+        // A pane that cannot write (a full disk, a folder it may not write)
+        // tries again with every frame; were the failures counted, it would
+        // use up its attempts and never save again once the cause is gone.
+        --FSnapshotCount;
+        services_.Sequence->GiveBack(number);
+        throw;
+    }
+}
+
+void FrameHandler::WriteSnapshot(const QDateTime& hands, const QString& text, const QString& path) {
     const Bitmap24& frame = FFrames[FCurFrame];
     if (frame.Format() != frames::PixelFormat::Bits24 || frame.Image().isNull()) {
         SaveStampedCopy(hands, text, path);

@@ -17,6 +17,7 @@
 #include "pane/DiffTable.h"
 #include "pane/FrameSource.h"
 #include "pane/FrameView.h"
+#include "pane/SnapshotFailures.h"
 
 #include <QDateTime>
 #include <QString>
@@ -61,17 +62,24 @@ class FrameHandler {
     // nothing.
     void Init(const QString& appFolder);
 
-    // A capture was started: the call count and the rate mark start afresh.
+    // A capture was started: the call count and the rate mark start afresh,
+    // and a failure to save a snapshot is shown again.
     void VideoStarted();
 
-    // Handles one delivered frame, fetched from source. Errors raised while
-    // saving a snapshot leave the handler (FBusy cleared) to the caller.
+    // Handles one delivered frame, fetched from source. The first failed
+    // snapshot of an episode (see SnapshotFailures) leaves the handler (FBusy
+    // cleared) as an error to the caller; later ones are only counted.
     void OnVideoFrame(FrameSource& source);
 
     // Stamps the newest frame and writes it as the next numbered snapshot.
     // Throws std::runtime_error naming the file and the reason when it cannot
-    // be written; no partial file is left under its name.
+    // be written; no partial file is left under its name, and the attempt
+    // uses up neither a file number nor one of the pane's attempts. An empty
+    // FAppFolder means that no folder for snapshots is known: every save fails.
     void SaveSnapshot();
+
+    // The failure episode of this handler's snapshots.
+    const SnapshotFailures& Failures() const { return failures_; }
 
     // State read by the pane and by tests. FFrames[FCurFrame] is the newest
     // frame, FFrames[1 - FCurFrame] the one before it.
@@ -92,6 +100,10 @@ class FrameHandler {
   private:
     void UpdateRateCaption(FrameSource& source);
     void ProcessFrame();
+    // SaveSnapshot, with only the first failure of an episode let through.
+    void SaveSnapshotReportingOnce();
+    // Writes the newest frame, stamped, to path.
+    void WriteSnapshot(const QDateTime& hands, const QString& text, const QString& path);
     // Stamps a copy of the newest frame and writes it to path.
     void SaveStampedCopy(const QDateTime& hands, const QString& text, const QString& path);
 
@@ -99,6 +111,8 @@ class FrameHandler {
     Services services_;
     bool initialised_ = false;
     std::vector<std::uint8_t> stampRows_; // the frame's rows under the stamp, while it is drawn
+    SnapshotFailures failures_;
+    int lastMode_ = -1; // the display mode of the last frame handled
 };
 
 } // namespace kamsel::pane

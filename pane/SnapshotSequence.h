@@ -22,6 +22,12 @@ class SnapshotSequence {
 
     // The next file number: 1, 2, 3, ...
     std::int32_t Next() { return ++last_; }
+    // A file under number could not be written: the number is given out
+    // again, unless a later one has been given out since.
+    void GiveBack(std::int32_t number) {
+        if (number == last_)
+            --last_;
+    }
 
   private:
     std::int32_t last_ = 0;

@@ -4,6 +4,7 @@
 #include "pane/SnapshotStamp.h"
 #include "platform/system/LocalClock.h"
 #include "platform/system/TickSource.h"
+#include "support/LogCapture.h"
 
 #include <QDir>
 #include <QFile>
@@ -296,26 +297,70 @@ TEST_F(FrameHandlerTest, SnapshotIsTheStampedFrameAndLeavesTheFrameAsItWas) {
     }
 }
 
-TEST_F(FrameHandlerTest, AFailedSnapshotNamesTheFileAndTheNextFrameGoesOn) {
-    // A file where the folder should be: the folder cannot be made, the save fails.
+// A file where the folder should be: the folder cannot be made, every save
+// fails until the file goes. Only the first failure of the episode reaches
+// the caller (and so the user's error box); the log tells its start and its
+// end, and the failed attempts use up no file number.
+TEST_F(FrameHandlerTest, FailedSnapshotsAreShownOncePerEpisodeAndSavingResumes) {
+    test::LogCapture log("kamsel.snapshot");
     QFile blocker(folder.path() + QStringLiteral("/Spy"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     view.mode = kSurveillance;
     handler.OnVideoFrame(frames);
-    frames.level = 255;
-    try {
+    auto changedFrame = [&] {
+        frames.level = static_cast<std::uint8_t>(frames.level ^ 0xFF);
         handler.OnVideoFrame(frames);
-        FAIL() << "the save should fail";
+    };
+    try {
+        changedFrame();
+        FAIL() << "the first failed save should reach the caller";
     } catch (const std::exception& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("Spy_0001.jpg"))) << error.what();
     }
     EXPECT_FALSE(handler.FBusy);
+    for (int i = 0; i < 5; ++i) // more failures than the pane's 3 attempts
+        EXPECT_NO_THROW(changedFrame());
+    EXPECT_EQ(handler.Failures().Unsaved(), 6);
+    EXPECT_EQ(handler.FSnapshotCount, 0);
+
     ASSERT_TRUE(QFile::remove(blocker.fileName()));
-    frames.level = 0;
-    handler.OnVideoFrame(frames);
+    changedFrame();
+    EXPECT_TRUE(QFile::exists(SnapshotPath(1)));
+    EXPECT_FALSE(handler.Failures().Active());
     EXPECT_EQ(handler.FSkipCount, 0);
-    EXPECT_TRUE(QFile::exists(SnapshotPath(2))); // number 1 was used by the failed attempt
+    const std::vector<QString> texts = log.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Spy_0001.jpg"))) << texts[0].toStdString();
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("6 frames were not saved"))) << texts[1].toStdString();
+
+    // A new episode after a change of mode, or after a new start, is shown again.
+    ASSERT_TRUE(QDir(folder.path()).rename(QStringLiteral("Spy"), QStringLiteral("Gone")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_THROW(changedFrame(), std::exception);
+    EXPECT_NO_THROW(changedFrame());
+    view.mode = kHighlightedDifferences;
+    changedFrame();
+    view.mode = kSurveillance;
+    EXPECT_THROW(changedFrame(), std::exception);
+    handler.VideoStarted();
+    EXPECT_THROW(changedFrame(), std::exception);
+}
+
+TEST_F(FrameHandlerTest, WithoutAFolderForSnapshotsTheSaveFails) {
+    FrameHandler homeless(view, services);
+    homeless.Init(QString());
+    view.mode = kSurveillance;
+    homeless.OnVideoFrame(frames);
+    frames.level = 255;
+    try {
+        homeless.OnVideoFrame(frames);
+        FAIL() << "the save should fail";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("no folder"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(homeless.FSnapshotCount, 0);
 }
 
 } // namespace
