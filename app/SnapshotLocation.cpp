@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <unistd.h>
@@ -21,15 +22,23 @@ bool MayCreateFilesIn(const QString& folder) {
     return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
+// The desktop's pictures folder, or "" when there is none. Without a home
+// folder Qt puts it straight into the file system's root ("/Pictures"),
+// which is nobody's pictures folder.
+QString PicturesFolder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty() || QFileInfo(pictures).absoluteDir().isRoot())
+        return QString();
+    return pictures;
+}
+
 } // namespace
 
 QString SnapshotLocation::AppFolder(const QString& programFolder) {
     if (MayCreateFilesIn(programFolder))
         return WithSlash(programFolder);
-    QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (pictures.isEmpty())
-        pictures = QDir::homePath();
-    return WithSlash(pictures) + QStringLiteral("KamselDemo/");
+    const QString pictures = PicturesFolder();
+    return pictures.isEmpty() ? QString() : WithSlash(pictures) + QStringLiteral("KamselDemo/");
 }
 
 QString SnapshotLocation::AppFolder() {

@@ -16,8 +16,9 @@ namespace kamsel::app {
 class SnapshotLocation {
   public:
     // The folder, ending in '/', under which "Spy/" is made: programFolder
-    // itself when this user may create files in it, else the user's pictures
-    // folder (home folder if there is none) followed by "KamselDemo/".
+    // itself when this user may create files in it, else the desktop's
+    // pictures folder followed by "KamselDemo/"; "" when there is none
+    // either (no home folder known), and every snapshot fails with a message.
     static QString AppFolder(const QString& programFolder);
     // The same for the running executable's folder.
     static QString AppFolder();

@@ -1,4 +1,5 @@
 #include "SnapshotLocation.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,6 +21,11 @@ TEST(SnapshotLocationTest, BesideTheProgramWhereTheUserMayWriteElseInThePictures
     ASSERT_FALSE(pictures.isEmpty());
     EXPECT_EQ(SnapshotLocation::AppFolder(programFolder.path() + QStringLiteral("/missing")),
               pictures + QStringLiteral("/KamselDemo/"));
+
+    // Without a home folder there is no pictures folder: not "/Pictures".
+    const test::ScopedEnvironment noHome("HOME", nullptr);
+    const test::ScopedEnvironment noConfig("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(SnapshotLocation::AppFolder(programFolder.path() + QStringLiteral("/missing")), QString());
 }
 
 } // namespace
