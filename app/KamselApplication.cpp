@@ -10,11 +10,13 @@
 namespace kamsel::app {
 
 KamselApplication::KamselApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    // The executable's and the desktop entry's name; the title is what window
-    // lists show for the running program.
+    // The executable's and the desktop entry's name; the desktop entry gives
+    // window lists the title "Kamsel Demo". The title is not made the
+    // application's display name: Qt would append it to every window's title
+    // on X11, and each window has a title of its own.
     setApplicationName(QStringLiteral("kamseldemo"));
     setDesktopFileName(QStringLiteral("kamseldemo"));
-    setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    frames::ExceptionHandler::SetTitle(QString::fromLatin1(kApplicationTitle));
     setApplicationVersion(QString::fromLatin1(kProgramVersion));
     setWindowIcon(QIcon(QPixmap::fromImage(ProgramIcons::MainIcon())));
 }

@@ -10,12 +10,20 @@ namespace kamsel::frames {
 
 namespace {
 
+// Set once at start-up, read by the box: the application's title is
+// process-wide, like the application object that holds it.
+QString& BoxTitle() {
+    static QString title;
+    return title;
+}
+
 void ShowModalErrorBox(const QString& message) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         qWarning("%s", qUtf8Printable(message));
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(), message);
+    const QString title = BoxTitle().isEmpty() ? QCoreApplication::applicationName() : BoxTitle();
+    QMessageBox::critical(QApplication::activeWindow(), title, message);
 }
 
 } // namespace
@@ -25,6 +33,10 @@ ExceptionHandler::ExceptionHandler(MessageBox box) : box_(std::move(box)) {}
 ExceptionHandler& ExceptionHandler::Default() {
     static ExceptionHandler handler(ShowModalErrorBox);
     return handler;
+}
+
+void ExceptionHandler::SetTitle(const QString& title) {
+    BoxTitle() = title;
 }
 
 void ExceptionHandler::HandleException() noexcept {

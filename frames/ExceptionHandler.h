@@ -27,6 +27,10 @@ class ExceptionHandler {
     // It holds no state that changes.
     static ExceptionHandler& Default();
 
+    // The title of the default handler's box: the application's title, set
+    // once at start-up (until then the application's name).
+    static void SetTitle(const QString& title);
+
     // Reports the exception being handled; call it inside a catch block.
     // Never throws: a box that fails is not reported again.
     void HandleException() noexcept;
