@@ -1,6 +1,8 @@
 #include "KamselApplication.h"
 #include "TAboutBox.h"
 #include "TForm_Main.h"
+#include "TerminationSignals.h"
+#include "WindowDestroyWatcher.h"
 #include "frames/UGDIPlus.h"
 #include "platform/system/FrameHeap.h"
 
@@ -30,6 +32,10 @@ int main(int argc, char** argv) {
     kamsel::app::TForm_Main formMain;
     kamsel::app::TAboutBox aboutBox;
     formMain.SetAboutBox(&aboutBox);
+    // A termination signal takes the way of "&Quit": cameras stopped, exit 0.
+    kamsel::app::TerminationSignals terminationSignals([&formMain](int) { formMain.close(); });
+    // So does the main window's destruction by another program.
+    kamsel::app::WindowDestroyWatcher destroyWatcher(formMain);
     formMain.show();
     return kamsel::app::KamselApplication::exec();
 }

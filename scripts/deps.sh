@@ -4,7 +4,7 @@
 # the program in a private X server (xvfb) and drives it with xdotool.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev
+          libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev libyuv-dev clang libclang-rt-14-dev libglib2.0-dev
           fonts-liberation2 qt6-qpa-plugins xvfb xdotool)
 missing=()
 for p in "${packages[@]}"; do
