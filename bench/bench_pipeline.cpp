@@ -5,7 +5,7 @@
 // "Surveillance", writes snapshots. A real TFrame1 runs on the offscreen
 // platform, driven through its own buttons and boxes.
 //
-// Part 1, per pixel format (YUY2, I420, MJPG), size and display mode: the
+// The first half, per pixel format (YUY2, I420, MJPG), size and display mode: the
 // camera delivers as fast as the pipeline takes its frames (see DeliveryGate),
 // and the time the user-interface thread spends on each frame, its paint
 // included, is measured (see PipelineApplication). Printed: the median and
@@ -16,7 +16,7 @@
 // 24-bit frame, TurboJPEG quality-90 encoding in "Surveillance", and
 // QPainter drawing an RGB32 picture; then ours / anchor sum, from medians.
 //
-// Part 2: two panes, each with its own 1920x1080 YUY2 pattern camera at 30
+// The second half: two panes, each with its own 1920x1080 YUY2 pattern camera at 30
 // frames per second, in "Surveillance" for --two_pane_seconds (default 20; 0
 // skips it): CPU use of the user-interface thread, frames handled, skipped
 // and snapshots per pane.

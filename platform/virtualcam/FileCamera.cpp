@@ -42,6 +42,10 @@ media::DeviceStatus FileCamera::NoControl() const {
 media::DeviceStatus FileCamera::Open() {
     if (reader_)
         return media::DeviceStatus::Success();
+    if (source_ == Source::BadPatternRate)
+        return Failure(EINVAL, path_,
+                       "the rate of a pattern camera must be 1 to " +
+                           std::to_string(VirtualCameraDeclaration::kMaxPatternRate) + " frames per second");
     if (source_ != Source::Y4mFile && source_ != Source::MjpegFile)
         return Failure(EINVAL, path_, "unsupported video file type (.y4m, .mjpeg and .mjpg play)");
     std::unique_ptr<FileByteSource> file;

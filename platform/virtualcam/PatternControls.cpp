@@ -10,7 +10,7 @@ namespace {
 
 using Kind = media::DeviceControl::Kind;
 
-struct ControlSpec {
+struct ControlRange {
     const char* name;
     std::int32_t min;
     std::int32_t max;
@@ -23,7 +23,7 @@ struct ControlSpec {
 constexpr PictureSettings kNeutral{};
 
 // In ImageControl order.
-constexpr std::array<ControlSpec, media::kImageControlCount> kSpecs = {{
+constexpr std::array<ControlRange, media::kImageControlCount> kRanges = {{
     {"Brightness", -64, 64, 1, kNeutral.brightness, false, Kind::Integer},
     {"Contrast", 0, 64, 1, kNeutral.contrast, false, Kind::Integer},
     {"Hue", -40, 40, 1, kNeutral.hue, false, Kind::Integer},
@@ -53,15 +53,15 @@ std::optional<std::size_t> IndexOfId(std::uint32_t id) {
     return id - 1;
 }
 
-media::DeviceControl IntegerControl(std::uint32_t id, const ControlSpec& spec) {
+media::DeviceControl IntegerControl(std::uint32_t id, const ControlRange& range) {
     media::DeviceControl control;
     control.id = id;
-    control.name = spec.name;
-    control.kind = spec.kind;
-    control.min = spec.min;
-    control.max = spec.max;
-    control.step = spec.step;
-    control.defaultValue = spec.defaultValue;
+    control.name = range.name;
+    control.kind = range.kind;
+    control.min = range.min;
+    control.max = range.max;
+    control.step = range.step;
+    control.defaultValue = range.defaultValue;
     return control;
 }
 
@@ -91,14 +91,14 @@ media::DeviceControl PowerLineMenu(std::uint32_t id) {
 } // namespace
 
 PatternControls::PatternControls(std::string deviceName) : name_(std::move(deviceName)) {
-    for (std::size_t i = 0; i < kSpecs.size(); ++i) {
-        manual_[i] = kSpecs[i].defaultValue;
-        automatic_[i] = kSpecs[i].hasAuto;
+    for (std::size_t i = 0; i < kRanges.size(); ++i) {
+        manual_[i] = kRanges[i].defaultValue;
+        automatic_[i] = kRanges[i].hasAuto;
     }
 }
 
 std::int32_t PatternControls::ValueInForce(std::size_t index) const {
-    return automatic_[index] ? kSpecs[index].defaultValue : manual_[index];
+    return automatic_[index] ? kRanges[index].defaultValue : manual_[index];
 }
 
 media::DeviceStatus PatternControls::GetRange(media::ImageControl control,
@@ -106,12 +106,12 @@ media::DeviceStatus PatternControls::GetRange(media::ImageControl control,
     const auto index = IndexOf(control);
     if (!index)
         return Failure(EINVAL, name_, "no image control " + std::to_string(static_cast<int>(control)));
-    const ControlSpec& spec = kSpecs[*index];
-    range.min = spec.min;
-    range.max = spec.max;
-    range.step = spec.step;
-    range.defaultValue = spec.defaultValue;
-    range.capsFlags = media::kControlFlagsManual | (spec.hasAuto ? media::kControlFlagsAuto : 0);
+    const ControlRange& limits = kRanges[*index];
+    range.min = limits.min;
+    range.max = limits.max;
+    range.step = limits.step;
+    range.defaultValue = limits.defaultValue;
+    range.capsFlags = media::kControlFlagsManual | (limits.hasAuto ? media::kControlFlagsAuto : 0);
     return media::DeviceStatus::Success();
 }
 
@@ -131,20 +131,20 @@ media::DeviceStatus PatternControls::Set(media::ImageControl control, std::int32
     const auto index = IndexOf(control);
     if (!index)
         return Failure(EINVAL, name_, "no image control " + std::to_string(static_cast<int>(control)));
-    const ControlSpec& spec = kSpecs[*index];
+    const ControlRange& limits = kRanges[*index];
     if (flags == media::kControlFlagsAuto) {
-        if (!spec.hasAuto)
-            return Failure(EINVAL, name_, std::string(spec.name) + " has no automatic mode");
+        if (!limits.hasAuto)
+            return Failure(EINVAL, name_, std::string(limits.name) + " has no automatic mode");
         std::lock_guard lock(mutex_);
         automatic_[*index] = true;
         return media::DeviceStatus::Success();
     }
     if (flags != media::kControlFlagsManual)
-        return Failure(EINVAL, name_, "flags " + std::to_string(flags) + " not supported for " + spec.name);
-    if (value < spec.min || value > spec.max)
+        return Failure(EINVAL, name_, "flags " + std::to_string(flags) + " not supported for " + limits.name);
+    if (value < limits.min || value > limits.max)
         return Failure(ERANGE, name_,
-                       std::string(spec.name) + " value " + std::to_string(value) + " is outside " +
-                           std::to_string(spec.min) + ".." + std::to_string(spec.max));
+                       std::string(limits.name) + " value " + std::to_string(value) + " is outside " +
+                           std::to_string(limits.min) + ".." + std::to_string(limits.max));
     std::lock_guard lock(mutex_);
     manual_[*index] = value;
     automatic_[*index] = false;
@@ -154,8 +154,8 @@ media::DeviceStatus PatternControls::Set(media::ImageControl control, std::int32
 std::vector<media::DeviceControl> PatternControls::Controls() const {
     std::lock_guard lock(mutex_);
     std::vector<media::DeviceControl> controls;
-    for (std::size_t i = 0; i < kSpecs.size(); ++i) {
-        controls.push_back(IntegerControl(static_cast<std::uint32_t>(i + 1), kSpecs[i]));
+    for (std::size_t i = 0; i < kRanges.size(); ++i) {
+        controls.push_back(IntegerControl(static_cast<std::uint32_t>(i + 1), kRanges[i]));
         controls.back().inactive = automatic_[i];
     }
     controls.push_back(AutoSwitch(kWhiteBalanceAutoId, "White Balance, Automatic"));
@@ -184,8 +184,8 @@ media::DeviceStatus PatternControls::SetControl(std::uint32_t id, std::int32_t v
     const bool isSwitch = id == kWhiteBalanceAutoId || id == kGainAutoId;
     if (!index && !isSwitch && id != kPowerLineFrequencyId)
         return Failure(EINVAL, name_, "no control with id " + std::to_string(id));
-    const std::int32_t min = index ? kSpecs[*index].min : 0;
-    const std::int32_t max = index ? kSpecs[*index].max : isSwitch ? 1 : 2;
+    const std::int32_t min = index ? kRanges[*index].min : 0;
+    const std::int32_t max = index ? kRanges[*index].max : isSwitch ? 1 : 2;
     if (value < min || value > max)
         return Failure(ERANGE, name_,
                        "value " + std::to_string(value) + " of control " + std::to_string(id) +

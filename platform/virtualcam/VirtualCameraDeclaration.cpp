@@ -37,10 +37,18 @@ VirtualCameraDeclaration::Source SourceOf(std::string_view path) {
     return Source::OtherFile;
 }
 
-// The rate of "pattern@RATE", or 0 when the text is not such a source.
+constexpr std::string_view kPatternPrefix = "pattern@";
+
+bool IsPatternWithRate(std::string_view source) {
+    return source.size() >= kPatternPrefix.size() &&
+           EqualsNoCase(source.substr(0, kPatternPrefix.size()), kPatternPrefix);
+}
+
+// The rate of "pattern@RATE", or 0 when the text is not such a source or its
+// rate is no number in range.
 int PatternRate(std::string_view source) {
-    constexpr std::string_view prefix = "pattern@";
-    if (source.size() < prefix.size() || !EqualsNoCase(source.substr(0, prefix.size()), prefix))
+    constexpr std::string_view prefix = kPatternPrefix;
+    if (!IsPatternWithRate(source))
         return 0;
     const std::string_view digits = source.substr(prefix.size());
     int rate = 0;
@@ -63,7 +71,8 @@ VirtualCameraDeclaration ParseEntry(std::string_view entry) {
         declaration.framesPerSecond = rate;
         return declaration;
     }
-    declaration.source = SourceOf(source);
+    declaration.source =
+        IsPatternWithRate(source) ? VirtualCameraDeclaration::Source::BadPatternRate : SourceOf(source);
     declaration.path = std::string(source);
     return declaration;
 }

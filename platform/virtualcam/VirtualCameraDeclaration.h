@@ -6,8 +6,8 @@
 // when empty or left out), "pattern@RATE" for a pattern at RATE frames per
 // second (1 to 1000; benchmarks ask for more than a camera's 30), or the path
 // of a video file, told apart by its ending (.y4m, .mjpeg, .mjpg, in any
-// letter case). A rate that is not a number in range makes the entry a file
-// that fails to start, like any other unreadable source. Empty entries are
+// letter case). A rate that is not a number in range makes the entry a camera
+// that fails to start, saying what the rate must be. Empty entries are
 // skipped.
 
 #include <string>
@@ -21,7 +21,8 @@ struct VirtualCameraDeclaration {
         Pattern,
         Y4mFile,
         MjpegFile,
-        OtherFile, // listed, but fails to start: no reader for it
+        OtherFile,      // listed, but fails to start: no reader for it
+        BadPatternRate, // "pattern@RATE" with no rate in range: listed, fails to start
     };
 
     std::string name;

@@ -48,7 +48,7 @@ TEST(VirtualCameraDeclaration, FileSourcesAreToldApartByTheirEnding) {
     EXPECT_EQ(parsed[4], (VirtualCameraDeclaration{"Odd", Source::Y4mFile, "/x/e=f.Y4M"}));
 }
 
-TEST(VirtualCameraDeclaration, PatternRateIsTakenInRangeAndAnythingElseIsAFile) {
+TEST(VirtualCameraDeclaration, PatternRateIsTakenInRangeAndAnythingElseFailsToStartSayingWhy) {
     const auto parsed = VirtualCameraDeclaration::Parse(
         "A=pattern@1;B= Pattern@1000 ;C=pattern@0;D=pattern@1001;E=pattern@12x;"
         "F=pattern@;G=pattern@-5");
@@ -56,9 +56,15 @@ TEST(VirtualCameraDeclaration, PatternRateIsTakenInRangeAndAnythingElseIsAFile) 
     EXPECT_EQ(parsed[0], (VirtualCameraDeclaration{"A", Source::Pattern, "", 1}));
     EXPECT_EQ(parsed[1], (VirtualCameraDeclaration{"B", Source::Pattern, "", 1000}));
     for (std::size_t i = 2; i < parsed.size(); ++i) {
-        EXPECT_EQ(parsed[i].source, Source::OtherFile) << parsed[i].path;
+        EXPECT_EQ(parsed[i].source, Source::BadPatternRate) << parsed[i].path;
         EXPECT_EQ(parsed[i].framesPerSecond, 30) << parsed[i].path;
     }
+    const auto devices = VirtualCameraSource("C=pattern@0").Enumerate();
+    ASSERT_EQ(devices.size(), 1u);
+    const media::DeviceStatus status = devices[0]->Open();
+    EXPECT_FALSE(status.Ok());
+    EXPECT_NE(status.message.find("pattern@0"), std::string::npos) << status.message;
+    EXPECT_NE(status.message.find("must be 1 to 1000"), std::string::npos) << status.message;
 }
 
 TEST(VirtualCameraSource, EnumeratesNewUnopenedDevicesInDeclarationOrder) {
