@@ -58,7 +58,10 @@ XvfbServer::XvfbServer() {
     }
     ::close(fds[1]);
     try {
-        display_ = ":" + ReadDisplayNumber(fds[0]);
+        // Appended rather than ":" + number: GCC 12 at -O3 warns falsely
+        // (-Wrestrict) about the inserting form.
+        display_ = ":";
+        display_ += ReadDisplayNumber(fds[0]);
     } catch (...) {
         ::close(fds[0]);
         throw;
