@@ -52,6 +52,7 @@ constexpr int kBevel = 1;
 // Places inside a pane (left, top, width, height).
 constexpr QRect kComboBoxCams(8, 16, 193, 21);
 constexpr QRect kRunVideo(216, 14, 23, 22);
+constexpr QRect kStop(264, 14, 23, 22);
 constexpr QRect kComboBoxDisplayMode(8, 56, 193, 21);
 constexpr QPoint kPaintBoxOrigin(8, 104 + 32);
 // The pattern camera's first mode, and the clip's size.
@@ -143,8 +144,8 @@ class EndToEndTest : public ::testing::Test {
         WriteNoiseClip(folder_ / "noise.y4m");
         std::filesystem::path program(KAMSEL_PROGRAM);
         spy_ = program.parent_path() / "Spy";
-        for (const std::string& file : SnapshotFiles(spy_))
-            std::filesystem::remove(file);
+        std::error_code ignored;
+        std::filesystem::remove_all(spy_, ignored);
     }
 
     void TearDown() override {
@@ -219,35 +220,80 @@ class EndToEndTest : public ::testing::Test {
         EXPECT_GT(DistinctColours(first), 16) << pane << " pane: no picture";
     }
 
+    // Starts the viewer with the given virtual cameras and waits for its main
+    // window: the window's id, with left_ and right_ set to the panes' origins
+    // on the screen.
+    std::string Launch(const std::string& cameras) {
+        viewer_ = std::make_unique<ChildProcess>(std::vector<std::string>{KAMSEL_PROGRAM},
+                                                 ChildProcess::Options{{{"DISPLAY", server_->Display()},
+                                                                        {"QT_QPA_PLATFORM", "xcb"},
+                                                                        {"KAMSEL_VIRTUAL_CAMERAS", cameras}},
+                                                                       false,
+                                                                       -1});
+        std::string window;
+        if (!WaitUntil([&] { return !(window = FindWindow("KamselDemo 3\\.1   \\[")).empty(); }, 15s))
+            throw std::runtime_error("the main window did not appear");
+        frame_ = WindowGeometry(window);
+        if (!Xdo({"windowfocus", "--sync", window}))
+            throw std::runtime_error("cannot focus the main window");
+        left_ = frame_.topLeft() + QPoint(kBevel, MenuBarHeight() + kBevel);
+        right_ = left_ + QPoint(kLeftPanelWidth + kSplitterWidth, 0);
+        return window;
+    }
+
+    // Starts the left pane's selected camera and puts it in "Surveillance".
+    void StartLeftInSurveillance() {
+        Click(left_ + kRunVideo.center());
+        Click(left_ + kComboBoxDisplayMode.center());
+        Keys({"End", "Return"});
+    }
+
+    // "&File" -> "&Quit"; the viewer's exit status, expected 0 within 5 s.
+    void QuitAndExpectCleanExit(const std::string& window) {
+        ASSERT_TRUE(Xdo({"windowfocus", "--sync", window}));
+        Keys({"alt+f"});
+        Keys({"q"});
+        ExpectCleanExit("Quit");
+    }
+
+    void ExpectCleanExit(const char* after) {
+        const std::optional<int> status = viewer_->WaitFor(5s);
+        ASSERT_TRUE(status.has_value()) << "the program still runs 5 s after " << after;
+        EXPECT_TRUE(WIFEXITED(*status)) << "wait status " << *status;
+        EXPECT_EQ(WEXITSTATUS(*status), 0);
+        // Nothing of the program is left: no process, so no thread, in its group.
+        EXPECT_NE(::kill(-viewer_->Pid(), 0), 0);
+    }
+
+    // The visible error boxes of the default exception handler.
+    std::vector<std::string> ErrorBoxes() {
+        const std::string found = Xdo({"search", "--onlyvisible", "--name", "^Kamsel Demo$"}).value_or("");
+        std::vector<std::string> boxes;
+        for (std::size_t at = 0, end; (end = found.find('\n', at)) != std::string::npos; at = end + 1)
+            boxes.push_back(found.substr(at, end - at));
+        return boxes;
+    }
+
     std::unique_ptr<XvfbServer> server_;
     std::unique_ptr<QApplication> driver_;
+    QRect frame_;
+    QPoint left_, right_;
     std::unique_ptr<ChildProcess> viewer_;
     std::filesystem::path folder_;
     std::filesystem::path spy_;
 };
 
 TEST_F(EndToEndTest, TwoCamerasSurveillanceAboutAndQuit) {
-    viewer_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{KAMSEL_PROGRAM},
-        ChildProcess::Options{
-            {{"DISPLAY", server_->Display()},
-             {"QT_QPA_PLATFORM", "xcb"},
-             {"KAMSEL_VIRTUAL_CAMERAS", "Scene=pattern;Noise=" + (folder_ / "noise.y4m").string()}},
-            false,
-            -1});
-
-    std::string window;
-    ASSERT_TRUE(WaitUntil([&] { return !(window = FindWindow("KamselDemo 3\\.1   \\[")).empty(); }, 15s))
-        << "the main window did not appear";
-    const QRect frame = WindowGeometry(window);
-    EXPECT_EQ(frame.size(), QSize(kWindowWidth, kWindowHeight));
-    EXPECT_EQ(frame.topLeft(), QPoint((XvfbServer::kScreenWidth - kWindowWidth) / 2,
-                                      (XvfbServer::kScreenHeight - kWindowHeight) / 2));
-    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window}));
-
-    const int menuHeight = MenuBarHeight();
-    const QPoint left = frame.topLeft() + QPoint(kBevel, menuHeight + kBevel);
-    const QPoint right = left + QPoint(kLeftPanelWidth + kSplitterWidth, 0);
+    const std::string window = Launch("Scene=pattern;Noise=" + (folder_ / "noise.y4m").string());
+    // The window's own title, nothing appended to it.
+    const std::string title = Xdo({"getwindowname", window}).value_or("");
+    EXPECT_TRUE(title.size() > 2 && title.compare(title.size() - 2, 2, "]\n") == 0) << title;
+    EXPECT_EQ(frame_.size(), QSize(kWindowWidth, kWindowHeight));
+    EXPECT_EQ(frame_.topLeft(), QPoint((XvfbServer::kScreenWidth - kWindowWidth) / 2,
+                                       (XvfbServer::kScreenHeight - kWindowHeight) / 2));
+    const QRect frame = frame_;
+    const QPoint left = left_;
+    const QPoint right = right_;
 
     // Left: the first camera (the pattern), started, in "Surveillance", the
     // last display mode.
@@ -298,15 +344,48 @@ TEST_F(EndToEndTest, TwoCamerasSurveillanceAboutAndQuit) {
         << "Enter did not hide the about box";
 
     // "&File" -> "&Quit" with both cameras running: a clean exit, quickly.
-    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window}));
-    Keys({"alt+f"});
-    Keys({"q"});
-    const std::optional<int> status = viewer_->WaitFor(5s);
-    ASSERT_TRUE(status.has_value()) << "the program still runs 5 s after Quit";
-    EXPECT_TRUE(WIFEXITED(*status)) << "wait status " << *status;
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
-    // Nothing of the program is left: no process, so no thread, in its group.
-    EXPECT_NE(::kill(-viewer_->Pid(), 0), 0);
+    QuitAndExpectCleanExit(window);
+}
+
+// A file where the snapshot folder should be: every save fails. One error box,
+// not one per frame; after it the user still reaches Stop and Quit.
+TEST_F(EndToEndTest, SnapshotsThatCannotBeWrittenShowOneBoxAndLeaveTheUserInControl) {
+    std::filesystem::remove_all(spy_);
+    std::ofstream(spy_) << "not a folder";
+    const std::string window = Launch("Scene=pattern");
+    StartLeftInSurveillance();
+    EXPECT_TRUE(WaitUntil([&] { return !ErrorBoxes().empty(); }, 5s)) << "no error box";
+    std::this_thread::sleep_for(1500ms);
+    std::vector<std::string> boxes = ErrorBoxes();
+    EXPECT_EQ(boxes.size(), 1u) << "one box per failure episode";
+    if (!boxes.empty()) {
+        ASSERT_TRUE(Xdo({"windowfocus", "--sync", boxes.front()}));
+        Keys({"Return"});
+    }
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_TRUE(ErrorBoxes().empty()) << "a new box after the first was closed";
+    Click(left_ + kStop.center());
+    QuitAndExpectCleanExit(window);
+    std::filesystem::remove(spy_);
+}
+
+// A termination signal in the middle of "Surveillance" closes the program in
+// order: exit status 0, every snapshot whole, no temporary file left.
+TEST_F(EndToEndTest, TerminationSignalEndsInOrder) {
+    Launch("Scene=pattern");
+    StartLeftInSurveillance();
+    ASSERT_TRUE(WaitUntil([&] { return SnapshotFiles(spy_).size() >= 5; }, 10s))
+        << "no snapshots in " << spy_;
+    ASSERT_EQ(::kill(viewer_->Pid(), SIGTERM), 0);
+    ExpectCleanExit("SIGTERM");
+    for (const auto& entry : std::filesystem::directory_iterator(spy_)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(name.find(".tmp"), std::string::npos) << "temporary file left: " << name;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_TRUE(bytes.size() > 4 && bytes.compare(bytes.size() - 2, 2, "\xFF\xD9") == 0)
+            << name << " is not a whole JPEG";
+    }
 }
 
 } // namespace
