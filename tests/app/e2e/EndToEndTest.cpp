@@ -388,5 +388,14 @@ TEST_F(EndToEndTest, TerminationSignalEndsInOrder) {
     }
 }
 
+// Another program destroys the main window's X11 window instead of asking
+// the window manager to close it: the program ends in order all the same.
+TEST_F(EndToEndTest, MainWindowDestroyedFromOutsideEndsTheProgram) {
+    const std::string window = Launch("Scene=pattern");
+    Click(left_ + kRunVideo.center());
+    ASSERT_TRUE(Xdo({"windowclose", window}));
+    ExpectCleanExit("the window was destroyed");
+}
+
 } // namespace
 } // namespace kamsel::e2e
