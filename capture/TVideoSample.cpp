@@ -2,6 +2,8 @@
 
 #include "DeviceEnumeration.h"
 
+#include "platform/system/CaptureLog.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -139,8 +141,13 @@ HRESULT TVideoSample::StartVideo(const QString& DeviceText, bool ShowPreview, QS
     hr = FindCaptureDevice(DeviceText, FoundName, &CaptureFilter);
     if (FAILED(hr))
         return hr;
-    if (!CaptureFilter)
+    if (!CaptureFilter) {
+        // The status alone cannot tell the user that the list and the devices
+        // went apart; the log says which text found nothing.
+        qCWarning(system::CaptureLog).noquote()
+            << QStringLiteral("no video capture device matches \"%1\"").arg(DeviceText);
         return E_FAIL;
+    }
     // An empty format list does not stop the start.
     LoadVideoFormats();
     return RenderGraph();

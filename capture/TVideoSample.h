@@ -58,12 +58,12 @@ class TVideoSample {
     TVideoSample(const TVideoSample&) = delete;
     TVideoSample& operator=(const TVideoSample&) = delete;
 
-    // Finds the device ("#1".."#9" or a friendly name), loads its formats,
-    // connects and runs the graph. FoundName receives the device's trimmed
-    // friendly name (empty when none matched). E_FAIL when no device matched;
-    // -1 when connecting raised a fault. State is 2 once Run was reached, also
-    // when Run failed. At most once per object: a second call returns
-    // E_UNEXPECTED.
+    // Finds the device ("#" and its position, or a friendly name), loads its
+    // formats, connects and runs the graph. FoundName receives the device's
+    // trimmed friendly name (empty when none matched). E_FAIL when no device
+    // matched (logged to kamsel.capture with the text); -1 when connecting
+    // raised a fault. State is 2 once Run was reached, also when Run failed.
+    // At most once per object: a second call returns E_UNEXPECTED.
     com::HRESULT StartVideo(const QString& DeviceText, bool ShowPreview, QString& FoundName);
     // 0 when already paused, 1 when stopped, else the status of the pause.
     com::HRESULT PauseVideo();
