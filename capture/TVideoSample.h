@@ -77,6 +77,18 @@ class TVideoSample {
     // Stops the graph, dismantles it and releases everything; idempotent.
     void Destroy();
 
+    // Graph events. SetNotifyWindow sends the notification of each event to
+    // Window (as kGraphNotifyMessage with lParam InstanceData) instead of the
+    // owner window; the window must outlive this object or be replaced first.
+    com::HRESULT SetNotifyWindow(dshow::HWND Window, dshow::LONG_PTR InstanceData);
+    // Takes the next queued event without waiting: S_OK with its code, and for
+    // a stream that ended on its own (EndsStream) the wording of why, naming
+    // the device; E_ABORT when none is queued.
+    com::HRESULT GetGraphEvent(com::LONG& Code, QString& Reason);
+    // The event says the stream ended without being asked to: the device went
+    // away, failed, or ran out.
+    static bool EndsStream(com::LONG Code);
+
     // Preview mode: the video window covers the owner window's client area.
     com::HRESULT ResizeVideoWindow();
 
@@ -176,6 +188,8 @@ class TVideoSample {
     bool ShowVideoWindow = false;
     TSampleCallBack SampleCallBack;
     std::vector<TVideoFormat> VideoFormats;
+    // Friendly name of the device found by StartVideo, for the words of its events.
+    QString DeviceName;
 
     bool BuildSucceeded = false;
 };

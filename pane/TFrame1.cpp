@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace kamsel::pane {
@@ -196,6 +197,9 @@ void TFrame1::InitFrame() {
     FVideoImage->SetDisplayCanvas(nullptr); // the pane paints, not the facade
     FVideoImage->FrameCallback = [this](frames::TVideoImage& sender, std::int32_t, std::int32_t,
                                         const std::uint8_t*) { OnVideoFrame(sender); };
+    FVideoImage->StreamEndCallback = [this](frames::TVideoImage&, const QString& reason) {
+        OnStreamEnded(reason);
+    };
     UpdateCameraList();
     if (!FControlRows[0].Created())
         CreateControlRows();
@@ -315,6 +319,9 @@ void TFrame1::SpeedButton_StopClick() {
     SpeedButton_VidSettings->setEnabled(false);
     SpeedButton_VidSize->setEnabled(false);
     {
+        // A stream that ends among the pending events is stopped by the user
+        // all the same: no box for it.
+        const QScopedValueRollback stopping(FStopping, true);
         const WaitCursor busy;
         WaitCursor::ProcessPendingEvents();
         if (FVideoImage)
@@ -322,6 +329,15 @@ void TFrame1::SpeedButton_StopClick() {
     }
     ShowIdleButtons();
     UpdateCameraList();
+}
+
+void TFrame1::OnStreamEnded(const QString& reason) {
+    // The facade has freed the capture object already, as a Stop does; the
+    // pane follows, so that the user can start again.
+    ShowIdleButtons();
+    UpdateCameraList();
+    if (!FStopping)
+        ShowError(QStringLiteral("Video stopped: %1").arg(reason));
 }
 
 void TFrame1::ShowRunningButtons() {

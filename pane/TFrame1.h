@@ -146,6 +146,8 @@ class TFrame1 : public QFrame, public FrameView {
     void ShowCamerasMenu(QWidget& widget, QPoint place);
 
     void OnVideoFrame(frames::TVideoImage& sender);
+    // The camera's stream ended on its own: back to Idle, and the user is told why.
+    void OnStreamEnded(const QString& reason);
     void ShowVideoSize();
     void ShowRunningButtons();
     void ShowIdleButtons();
@@ -155,6 +157,8 @@ class TFrame1 : public QFrame, public FrameView {
 
     Services services_;
     FrameHandler handler_;
+    // Set while SpeedButton_StopClick runs.
+    bool FStopping = false;
 };
 
 } // namespace kamsel::pane

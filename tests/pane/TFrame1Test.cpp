@@ -173,6 +173,36 @@ TEST_F(TFrame1Test, AfterStopTheLastPictureAndTheLabelsStay) {
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
 }
 
+TEST_F(TFrame1Test, AStreamThatEndsOnItsOwnLeavesThePaneIdleWithOneBoxSayingWhy) {
+    auto camera = devices.AddCamera("USB Camera");
+    Pane().InitFrame();
+    // Stopped or paused by the user: no box.
+    under.Start();
+    Pane().SpeedButton_Pause->click();
+    under.Start();
+    Pane().SpeedButton_Stop->click();
+    frames::test::HandlePostedEvents();
+    EXPECT_TRUE(under.errorBoxes.empty());
+
+    under.Start();
+    camera->StreamContinuously(std::vector<std::uint8_t>(kVgaYuy2, 128), kVgaYuy2);
+    ASSERT_TRUE(WaitForFrames(2));
+    Pane().SpeedButton_Pause->click(); // ended while paused, it still counts
+    under.Start();
+    camera->EndStream(-ENODEV);
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !under.errorBoxes.empty(); }));
+    frames::test::HandlePostedEvents();
+    EXPECT_EQ(under.errorBoxes,
+              std::vector<QString>{QStringLiteral("Video stopped: fake camera USB Camera went away")});
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+    EXPECT_EQ(Pane().FVideoImage->VideoSample, nullptr);
+    EXPECT_EQ(devices.LiveDevices(), 0);
+
+    under.Start(); // the user can start again
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kRunning);
+    EXPECT_EQ(under.errorBoxes.size(), 1u);
+}
+
 TEST_F(TFrame1Test, ReleaseDisposesTheFacadeAndAllowsANewSetUp) {
     devices.AddCamera("USB Camera");
     Pane().InitFrame();
