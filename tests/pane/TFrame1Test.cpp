@@ -298,6 +298,25 @@ TEST_F(TFrame1Test, ADeviceWithoutImageControlsKeepsEveryRowDisabled) {
     }
 }
 
+TEST_F(TFrame1Test, AControlThatCannotBeReadDisablesItsWholeRowAfterAnotherCameraFilledIt) {
+    auto first = devices.AddCamera("Cam 1");
+    auto second = devices.AddCamera("Cam 2");
+    second->SetFault(dshow::FaultPoint::ProcAmpGetRange, com::E_FAIL, int(ImageControl::WhiteBalance));
+    Pane().InitFrame();
+    under.Start();
+    const TImageControlRow& white = Pane().FControlRows[7];
+    ASSERT_TRUE(white.TrackBar->isEnabled());
+    Pane().SpeedButton_Stop->click();
+
+    Pane().ComboBox_Cams->setCurrentIndex(1);
+    under.Start();
+    ASSERT_TRUE(second->Streaming());
+    EXPECT_FALSE(white.NameLabel->isEnabled());
+    EXPECT_FALSE(white.TrackBar->isEnabled());
+    EXPECT_FALSE(white.CheckBox->isEnabled());
+    EXPECT_TRUE(Pane().FControlRows[9].TrackBar->isEnabled()); // the others still read
+}
+
 TEST_F(TFrame1Test, SliderAndBoxWriteValueAndModeTogether) {
     auto camera = devices.AddCamera("USB Camera");
     Pane().InitFrame();
