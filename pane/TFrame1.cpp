@@ -230,6 +230,12 @@ void TFrame1::UpdateCameraList() {
         return;
     QStringList names;
     FVideoImage->GetListOfDevices(names);
+    // The camera being watched stays selected when it is still listed where it
+    // was, so that a Stop and the next Start open the same device.
+    const int previousIndex = ComboBox_Cams->currentIndex();
+    const QString previousName = previousIndex >= 0 ? ComboBox_Cams->itemText(previousIndex) : QString();
+    const bool keepSelection = previousIndex >= 0 && previousIndex < names.size() &&
+                               names[previousIndex] == previousName && previousName != kNoCameras;
     const QString editText = ComboBox_Cams->currentText();
     ComboBox_Cams->clear();
     ComboBox_Cams->addItems(names);
@@ -243,7 +249,7 @@ void TFrame1::UpdateCameraList() {
         ComboBox_Cams->setEditText(kNoCameras);
         return;
     }
-    ComboBox_Cams->setCurrentIndex(0);
+    ComboBox_Cams->setCurrentIndex(keepSelection ? previousIndex : 0);
     SpeedButton_RunVideo->setEnabled(true);
 }
 

@@ -91,7 +91,8 @@ class TFrame1 : public QFrame, public FrameView {
     void TrackBarChange(const QObject& sender);
     void CheckBoxClick(const QObject& sender);
 
-    // Lists the capture devices in ComboBox_Cams and selects the first.
+    // Lists the capture devices in ComboBox_Cams and selects the one selected
+    // before when the same name is still at the same place, else the first.
     void UpdateCameraList();
     // Fills the paint box with the pane's colour.
     void ClearPaintBox();

@@ -68,20 +68,37 @@ TEST_F(TFrame1Test, WithoutCamerasTheListSaysSoUntilACameraIsAttached) {
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
 }
 
-TEST_F(TFrame1Test, EveryListingSelectsTheFirstCameraAndTheThirdStartsAsNumberThree) {
+TEST_F(TFrame1Test, AListingKeepsTheCameraStillListedInItsPlaceAndTheThirdStartsAsNumberThree) {
     auto first = devices.AddCamera("Cam 1");
     auto second = devices.AddCamera("Cam 2");
     auto third = devices.AddCamera("Cam 3");
     Pane().InitFrame();
     Pane().ComboBox_Cams->setCurrentIndex(1);
     Pane().UpdateCameraList();
-    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 0);
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 1);
 
+    // The Stop's listing keeps it too: the next Start opens the same camera.
     Pane().ComboBox_Cams->setCurrentIndex(2);
     under.Start();
     EXPECT_TRUE(under.errorBoxes.empty());
     EXPECT_EQ(first->StartCount() + second->StartCount(), 0);
     EXPECT_TRUE(third->Streaming());
+    Pane().SpeedButton_Stop->click();
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 2);
+    under.Start();
+    EXPECT_EQ(first->StartCount() + second->StartCount(), 0);
+    EXPECT_TRUE(third->Streaming());
+    Pane().SpeedButton_Stop->click();
+
+    // Another name in that place, or the place gone: the first camera.
+    devices.RemoveCamera(third);
+    devices.AddCamera("Cam 4");
+    Pane().UpdateCameraList();
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 0);
+    Pane().ComboBox_Cams->setCurrentIndex(2);
+    devices.RemoveCamera(first);
+    Pane().UpdateCameraList();
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 0);
 }
 
 // ---- start, pause, resume, stop ----
