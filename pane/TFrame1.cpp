@@ -2,6 +2,7 @@
 
 #include "pane/AnchorPanel.h"
 #include "pane/DesignFont.h"
+#include "pane/ElidedLabel.h"
 #include "pane/PaintBox.h"
 #include "pane/SpeedButton.h"
 #include "pane/VideoImageFrames.h"
@@ -16,6 +17,8 @@
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kamsel::pane {
 namespace {
@@ -159,8 +162,12 @@ void TFrame1::CreateSettingsToggle() {
 void TFrame1::CreateBottomControls() {
     AnchorPanel& bottom = *Panel_Bottom;
     Label_VideoSize = AddLabel(bottom, "Label_VideoSize", QStringLiteral("Video Size"), QPoint(8, 12));
-    Label_fps = AddLabel(bottom, "Label_fps", QStringLiteral("Frames per second"), QPoint(144, 12));
-    Label2 = AddLabel(bottom, "Label2", QStringLiteral("Difference"), QPoint(296, 12));
+    Label_fps = new ElidedLabel(QStringLiteral("Frames per second"), &bottom);
+    Label_fps->setObjectName(QStringLiteral("Label_fps"));
+    Label2 = new ElidedLabel(QStringLiteral("Difference"), &bottom);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    PlaceCaptions();
+    bottom.installEventFilter(this);
     PaintBox_Video = new PaintBox(&bottom);
     PaintBox_Video->setObjectName(QStringLiteral("PaintBox_Video"));
     bottom.Place(*PaintBox_Video, QRect(8, 32, 359, 436),
@@ -448,12 +455,43 @@ void TFrame1::DrawFrame(const frames::Bitmap24& bitmap) {
 
 void TFrame1::SetRateCaption(const QString& text) {
     Label_fps->setText(text);
-    Label_fps->adjustSize();
+    PlaceCaptions();
 }
 
 void TFrame1::SetDifferenceCaption(const QString& text) {
     Label2->setText(text);
-    Label2->adjustSize();
+    PlaceCaptions();
+}
+
+void TFrame1::PlaceCaptions() {
+    // The rate caption starts at 144 and the ratio caption at 296, as
+    // designed; a longer rate text (skipped frames counted in the thousands)
+    // pushes the ratio to the right as far as the pane has room, and what
+    // still does not fit is cut short with an ellipsis, the whole caption in
+    // the tool tip, rather than painted over its neighbour or past the edge.
+    constexpr int kTop = 12;
+    constexpr int kRateLeft = 144;
+    constexpr int kRatioLeft = 296;
+    constexpr int kGap = 4;
+    const int right = Panel_Bottom->width();
+    const QSize rate = Label_fps->sizeHint();
+    const QSize ratio = Label2->sizeHint();
+    int ratioLeft = std::max(kRatioLeft, kRateLeft + rate.width() + kGap);
+    if (ratioLeft + ratio.width() > right)
+        ratioLeft = std::max(kRatioLeft, right - ratio.width());
+    Label2->setGeometry(ratioLeft, kTop, std::max(0, std::min(ratio.width(), right - ratioLeft)),
+                        ratio.height());
+    Label_fps->setGeometry(kRateLeft, kTop, std::min(rate.width(), ratioLeft - kGap - kRateLeft),
+                           rate.height());
+    Label_fps->RefreshToolTip();
+    Label2->RefreshToolTip();
+}
+
+bool TFrame1::eventFilter(QObject* watched, QEvent* event) {
+    // A wider pane may have room for the whole captions.
+    if (watched == Panel_Bottom && event->type() == QEvent::Resize)
+        PlaceCaptions();
+    return QFrame::eventFilter(watched, event);
 }
 
 } // namespace kamsel::pane

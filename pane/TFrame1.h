@@ -20,6 +20,7 @@
 
 #include "frames/TVideoImage.h"
 #include "pane/ButtonPictures.h"
+#include "pane/ElidedLabel.h"
 #include "pane/FrameHandler.h"
 #include "pane/FrameView.h"
 #include "pane/TImageControlRow.h"
@@ -121,8 +122,8 @@ class TFrame1 : public QFrame, public FrameView {
     QFrame* Bevel1 = nullptr;
     AnchorPanel* Panel_Bottom = nullptr;
     QLabel* Label_VideoSize = nullptr;
-    QLabel* Label_fps = nullptr;
-    QLabel* Label2 = nullptr;
+    ElidedLabel* Label_fps = nullptr;
+    ElidedLabel* Label2 = nullptr;
     PaintBox* PaintBox_Video = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Updatelistofcameras1 = nullptr;
@@ -133,6 +134,9 @@ class TFrame1 : public QFrame, public FrameView {
     bool FInitialised = false;
     // The pane's frame facade; created by InitFrame, gone after ReleaseVideo.
     std::unique_ptr<frames::TVideoImage> FVideoImage;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateTopControls();
@@ -146,6 +150,8 @@ class TFrame1 : public QFrame, public FrameView {
     QToolButton* AddButton(const char* name, QRect place, const QString& hint, ButtonPicture picture);
     void ShowCamerasMenu(QWidget& widget, QPoint place);
 
+    // Lays out the rate and the ratio captions on their shared line.
+    void PlaceCaptions();
     void OnVideoFrame(frames::TVideoImage& sender);
     // The camera's stream ended on its own: back to Idle, and the user is told why.
     void OnStreamEnded(const QString& reason);
