@@ -292,6 +292,10 @@ void TFrame1::SpeedButton_RunVideoClick() {
         ShowError(QStringLiteral("Could not start video (Error %1)").arg(result));
         return;
     }
+    // The stream may have ended among the pending events just handled; the
+    // pane is Idle again then and the user has been told.
+    if (!FVideoImage->VideoSample)
+        return;
     ShowVideoSize();
     handler_.VideoStarted();
     ShowRunningButtons();

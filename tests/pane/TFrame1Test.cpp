@@ -220,6 +220,18 @@ TEST_F(TFrame1Test, AStreamThatEndsOnItsOwnLeavesThePaneIdleWithOneBoxSayingWhy)
     EXPECT_EQ(under.errorBoxes.size(), 1u);
 }
 
+TEST_F(TFrame1Test, AStreamThatEndsWhileTheCameraStartsLeavesThePaneIdle) {
+    auto camera = devices.AddCamera("USB Camera");
+    camera->EndStream(-ENODEV); // the first stream of the start takes it
+    Pane().InitFrame();
+    Pane().SpeedButton_RunVideo->click();
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !under.errorBoxes.empty(); }));
+    frames::test::HandlePostedEvents();
+    EXPECT_EQ(under.errorBoxes.size(), 1u);
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+    EXPECT_EQ(Pane().FVideoImage->VideoSample, nullptr);
+}
+
 TEST_F(TFrame1Test, ReleaseDisposesTheFacadeAndAllowsANewSetUp) {
     devices.AddCamera("USB Camera");
     Pane().InitFrame();
