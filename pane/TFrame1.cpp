@@ -55,6 +55,8 @@ TFrame1::TFrame1(Services services, QWidget* parent)
 TFrame1::~TFrame1() {
     // The facade calls back into this pane; it goes first.
     FVideoImage.reset();
+    // The panel outlives this part of the pane; its last events find no filter.
+    Panel_Bottom->removeEventFilter(this);
 }
 
 QLabel* TFrame1::AddLabel(AnchorPanel& panel, const char* name, const QString& text, QPoint place) {
