@@ -140,15 +140,18 @@ HRESULT TVideoSample::StartVideo(const QString& DeviceText, bool ShowPreview, QS
         return hr;
     hr = FindCaptureDevice(DeviceText, FoundName, &CaptureFilter);
     DeviceName = FoundName;
-    if (FAILED(hr))
-        return hr;
-    if (!CaptureFilter) {
+    if (FoundName.isEmpty()) {
         // The status alone cannot tell the user that the list and the devices
-        // went apart; the log says which text found nothing.
+        // went apart (none left, or one that can no longer be read); the log
+        // says which text found nothing.
         qCWarning(system::CaptureLog).noquote()
             << QStringLiteral("no video capture device matches \"%1\"").arg(DeviceText);
-        return E_FAIL;
+        return FAILED(hr) ? hr : E_FAIL;
     }
+    if (FAILED(hr))
+        return hr;
+    if (!CaptureFilter)
+        return E_FAIL;
     // An empty format list does not stop the start.
     LoadVideoFormats();
     return RenderGraph();
