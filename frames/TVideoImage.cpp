@@ -54,9 +54,10 @@ constexpr std::int32_t kNoMaximum = -1;
 constexpr com::LONG kFlagsAutomatic = 1;
 constexpr com::LONG kFlagsManual = 2;
 
-// The application's main window, which owns the capture object's dialogs and
-// receives its graph events: the first main window among the top-level
-// widgets; none outside a widget application or before it has one.
+// The application's main window, which owns the capture object's dialogs
+// (its graph events go to the facade's own window): the first main window
+// among the top-level widgets; none outside a widget application or before it
+// has one.
 dshow::HWND MainWindowHandle() {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
         return {};
