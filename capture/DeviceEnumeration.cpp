@@ -5,6 +5,7 @@
 #include "platform/dshow/Uuids.h"
 
 #include <exception>
+#include <limits>
 
 namespace kamsel::capture {
 
@@ -31,9 +32,32 @@ QString AsciiUpper(QString text) {
     return text;
 }
 
+// The position a text of "#" and decimal digits names (1 is the first), or 0
+// when the text names none. Beyond the panes' ten cameras the list goes on,
+// so the number has as many digits as it needs; a number too large for any
+// list names nothing rather than wrapping onto a device.
+int DecimalPosition(const QString& deviceText) {
+    if (deviceText.size() < 2 || deviceText[0] != u'#')
+        return 0;
+    int position = 0;
+    for (qsizetype i = 1; i < deviceText.size(); ++i) {
+        const char16_t c = deviceText[i].unicode();
+        if (c < u'0' || c > u'9')
+            return 0;
+        if (position > (std::numeric_limits<int>::max() - 9) / 10)
+            return 0;
+        position = position * 10 + (c - u'0');
+    }
+    return position;
+}
+
 bool MatchesDevice(const QString& deviceText, const QString& friendlyName, int position) {
     if (AsciiUpper(friendlyName) == AsciiUpper(deviceText))
         return true;
+    if (const int decimal = DecimalPosition(deviceText); decimal > 0)
+        return decimal == position;
+    // The older code of one character after "#", counted from '0' (":" is the
+    // tenth device), still selects its position.
     return deviceText.size() == 2 && deviceText[0] == u'#' && deviceText[1].unicode() - 48 == position;
 }
 

@@ -29,9 +29,11 @@ HRESULT ListCaptureDevices(QStringList& list);
 // Finds the device that deviceText names and binds its capture filter into
 // *filter. deviceText, trimmed of leading and trailing characters with codes 0
 // to 32 (empty means "#1"), matches a device whose trimmed friendly name is
-// equal up to the case of the ASCII letters; failing that, a text of exactly
-// two characters, "#" and c, matches the device at position c - 48 (1 is the
-// first). On a match foundName receives the trimmed friendly name.
+// equal up to the case of the ASCII letters; failing that, "#" followed by
+// decimal digits matches the device at that position (1 is the first; "#0"
+// matches none), and any other text of exactly two characters, "#" and c,
+// the device at position c - 48. On a match foundName receives the trimmed
+// friendly name.
 // Returns 0 when bound; 1 when no device matched; E_POINTER without filter;
 // E_FAIL when there is no device at all; otherwise the failure of the step
 // that ended the search (a device that cannot be read or bound ends it).

@@ -2,6 +2,8 @@
 
 #include "DeviceEnumeration.h"
 
+#include "platform/system/CaptureLog.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -137,6 +139,15 @@ HRESULT TVideoSample::StartVideo(const QString& DeviceText, bool ShowPreview, QS
     if (FAILED(hr))
         return hr;
     hr = FindCaptureDevice(DeviceText, FoundName, &CaptureFilter);
+    DeviceName = FoundName;
+    if (FoundName.isEmpty()) {
+        // The status alone cannot tell the user that the list and the devices
+        // went apart (none left, or one that can no longer be read); the log
+        // says which text found nothing.
+        qCWarning(system::CaptureLog).noquote()
+            << QStringLiteral("no video capture device matches \"%1\"").arg(DeviceText);
+        return FAILED(hr) ? hr : E_FAIL;
+    }
     if (FAILED(hr))
         return hr;
     if (!CaptureFilter)
@@ -287,6 +298,42 @@ void TVideoSample::RemoveDownstream(dshow::IBaseFilter* Filter) {
             hr = Graph->RemoveFilter(peerFilter.Get());
         }
     }
+}
+
+// ---- Graph events ---------------------------------------------------------
+
+HRESULT TVideoSample::SetNotifyWindow(dshow::HWND Window, dshow::LONG_PTR InstanceData) {
+    if (!MediaEvent)
+        return E_POINTER;
+    return MediaEvent->SetNotifyWindow(Window, kGraphNotifyMessage, InstanceData);
+}
+
+bool TVideoSample::EndsStream(LONG Code) {
+    return Code == dshow::EC_COMPLETE || Code == dshow::EC_ERRORABORT || Code == dshow::EC_ERRORABORTEX ||
+           Code == dshow::EC_DEVICE_LOST;
+}
+
+HRESULT TVideoSample::GetGraphEvent(LONG& Code, QString& Reason) {
+    Reason.clear();
+    if (!MediaEvent)
+        return E_POINTER;
+    dshow::LONG_PTR param1 = 0;
+    dshow::LONG_PTR param2 = 0;
+    const HRESULT hr = MediaEvent->GetEvent(&Code, &param1, &param2, 0);
+    if (FAILED(hr))
+        return hr;
+    if (Code == dshow::EC_ERRORABORTEX && param2 != 0) {
+        const auto text = reinterpret_cast<dshow::BSTR>(param2);
+        Reason = QString::fromUtf16(text, qsizetype(dshow::SysStringLen(text)));
+    }
+    // A device that gave no words still gets named, with the bare status.
+    if (Reason.isEmpty() && EndsStream(Code))
+        Reason = Code == dshow::EC_COMPLETE ? QStringLiteral("the stream of %1 ended").arg(DeviceName)
+                                            : QStringLiteral("the stream of %1 failed with error 0x%2")
+                                                  .arg(DeviceName)
+                                                  .arg(quint32(param1), 8, 16, QLatin1Char('0'));
+    MediaEvent->FreeEventParams(Code, param1, param2);
+    return S_OK;
 }
 
 void TVideoSample::TearDownGraph() {

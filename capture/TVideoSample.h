@@ -58,12 +58,12 @@ class TVideoSample {
     TVideoSample(const TVideoSample&) = delete;
     TVideoSample& operator=(const TVideoSample&) = delete;
 
-    // Finds the device ("#1".."#9" or a friendly name), loads its formats,
-    // connects and runs the graph. FoundName receives the device's trimmed
-    // friendly name (empty when none matched). E_FAIL when no device matched;
-    // -1 when connecting raised a fault. State is 2 once Run was reached, also
-    // when Run failed. At most once per object: a second call returns
-    // E_UNEXPECTED.
+    // Finds the device ("#" and its position, or a friendly name), loads its
+    // formats, connects and runs the graph. FoundName receives the device's
+    // trimmed friendly name (empty when none matched). E_FAIL when no device
+    // matched (logged to kamsel.capture with the text); -1 when connecting
+    // raised a fault. State is 2 once Run was reached, also when Run failed.
+    // At most once per object: a second call returns E_UNEXPECTED.
     com::HRESULT StartVideo(const QString& DeviceText, bool ShowPreview, QString& FoundName);
     // 0 when already paused, 1 when stopped, else the status of the pause.
     com::HRESULT PauseVideo();
@@ -76,6 +76,18 @@ class TVideoSample {
     void SetCallBack(const TSampleCallBack& CallBack);
     // Stops the graph, dismantles it and releases everything; idempotent.
     void Destroy();
+
+    // Graph events. SetNotifyWindow sends the notification of each event to
+    // Window (as kGraphNotifyMessage with lParam InstanceData) instead of the
+    // owner window; the window must outlive this object or be replaced first.
+    com::HRESULT SetNotifyWindow(dshow::HWND Window, dshow::LONG_PTR InstanceData);
+    // Takes the next queued event without waiting: S_OK with its code, and for
+    // a stream that ended on its own (EndsStream) the wording of why, naming
+    // the device; E_ABORT when none is queued.
+    com::HRESULT GetGraphEvent(com::LONG& Code, QString& Reason);
+    // The event says the stream ended without being asked to: the device went
+    // away, failed, or ran out.
+    static bool EndsStream(com::LONG Code);
 
     // Preview mode: the video window covers the owner window's client area.
     com::HRESULT ResizeVideoWindow();
@@ -176,6 +188,8 @@ class TVideoSample {
     bool ShowVideoWindow = false;
     TSampleCallBack SampleCallBack;
     std::vector<TVideoFormat> VideoFormats;
+    // Friendly name of the device found by StartVideo, for the words of its events.
+    QString DeviceName;
 
     bool BuildSucceeded = false;
 };

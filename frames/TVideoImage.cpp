@@ -4,6 +4,7 @@
 #include "capture/TVideoSample.h"
 #include "frames/ExceptionHandler.h"
 #include "frames/FrameMessageWindow.h"
+#include "frames/GraphEventWindow.h"
 #include "frames/IdleNotifier.h"
 #include "frames/UGDIPlus.h"
 #include "platform/media/YuvConverter.h"
@@ -53,9 +54,10 @@ constexpr std::int32_t kNoMaximum = -1;
 constexpr com::LONG kFlagsAutomatic = 1;
 constexpr com::LONG kFlagsManual = 2;
 
-// The application's main window, which owns the capture object's dialogs and
-// receives its graph events: the first main window among the top-level
-// widgets; none outside a widget application or before it has one.
+// The application's main window, which owns the capture object's dialogs
+// (its graph events go to the facade's own window): the first main window
+// among the top-level widgets; none outside a widget application or before it
+// has one.
 dshow::HWND MainWindowHandle() {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
         return {};
@@ -91,6 +93,10 @@ TVideoImage::TVideoImage(const Services& services)
     MessageWindow =
         std::make_unique<FrameMessageWindow>(FrameMessage, [this](QEvent& e) { return WndProc(e); });
     IdleEvents = std::make_unique<IdleNotifier>([this](bool& done) { AppIdle(done); });
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        EventWindow =
+            std::make_unique<GraphEventWindow>(dshow::UINT(capture::TVideoSample::kGraphNotifyMessage),
+                                               [this](dshow::LPARAM) { HandleGraphEvents(); });
 }
 
 TVideoImage::~TVideoImage() {
@@ -103,8 +109,9 @@ TVideoImage::~TVideoImage() {
         SlotBuffer[std::size_t(slot)].reset();
         SlotSize[std::size_t(slot)] = 0;
     }
-    // Discards the frame messages still queued.
+    // Discards the frame messages and graph notifications still queued.
     MessageWindow.reset();
+    EventWindow.reset();
     // FrameBitmap, JpegImage and JpegStream go with the remaining members.
 }
 
@@ -126,6 +133,10 @@ std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
         com::HRESULT created = com::S_OK; // not examined: a failed build fails the start
         VideoSample = capture::TVideoSample::Create(MainWindowHandle(), false,
                                                     capture::TVideoSample::kSampleCBMode, created);
+        // The stream's end must reach this facade; the main window does not
+        // know which pane's graph is speaking.
+        if (EventWindow)
+            VideoSample->SetNotifyWindow(EventWindow->Handle(), 0);
         QString foundName;
         status = VideoSample->StartVideo(DeviceName, false, foundName);
     } catch (...) {
@@ -437,6 +448,31 @@ void TVideoImage::HandleFrameMessage() {
 void TVideoImage::AppIdle(bool& done) {
     IdleTick.store(Ticks.Now(), std::memory_order_relaxed);
     done = true;
+}
+
+void TVideoImage::HandleGraphEvents() {
+    bool ended = false;
+    QString reason;
+    com::LONG code = 0;
+    QString text;
+    // Every queued event is taken, so that none is left for a later stream;
+    // the first end tells why.
+    while (VideoSample && VideoSample->GetGraphEvent(code, text) == com::S_OK)
+        if (!ended && capture::TVideoSample::EndsStream(code)) {
+            ended = true;
+            reason = text;
+        }
+    if (!ended)
+        return;
+    VideoStop();
+    if (!StreamEndCallback)
+        return;
+    // Called from the event loop: an error must not escape into the toolkit.
+    try {
+        StreamEndCallback(*this, reason);
+    } catch (...) {
+        Exceptions.HandleException();
+    }
 }
 
 // ---- image controls ----

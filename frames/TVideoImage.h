@@ -41,6 +41,7 @@ class TVideoSample;
 namespace kamsel::frames {
 class ExceptionHandler;
 class FrameMessageWindow;
+class GraphEventWindow;
 class IdleNotifier;
 } // namespace kamsel::frames
 
@@ -169,6 +170,16 @@ class TVideoImage {
     // Tick of the last idle notification; 0 at construction.
     std::atomic<std::uint32_t> IdleTick{0};
 
+    // The client's procedure for a stream that ended on its own (the device
+    // went away, failed or ran out), called on the user-interface thread once
+    // the capture object is freed, with the reason in words that name the
+    // device. VideoStop, VideoPause and failed starts never call it.
+    using TStreamEndCallback = std::function<void(TVideoImage& Sender, const QString& Reason)>;
+    TStreamEndCallback StreamEndCallback;
+    // Receives the capture graph's event notifications; none outside a widget
+    // application, where a stream's end is only logged.
+    std::unique_ptr<GraphEventWindow> EventWindow;
+
     // Capture object of the running camera; none while stopped. Created by
     // each VideoStart, destroyed by each VideoStop.
     std::unique_ptr<capture::TVideoSample> VideoSample;
@@ -230,6 +241,11 @@ class TVideoImage {
     bool WndProc(QEvent& message);
     // Handler of the idle notification: records the tick; done = true.
     void AppIdle(bool& done);
+    // Procedure of EventWindow: takes the capture object's queued graph
+    // events; when one says the stream ended, stops capture (VideoStop) and
+    // calls StreamEndCallback. The streaming thread only queues and posts, so
+    // the stop runs here, on the thread that owns the capture object.
+    void HandleGraphEvents();
 
     // Maps a control index to the capture object's control number: 0 to 9
     // map to themselves (result 0), anything else gives result 1.

@@ -2,6 +2,7 @@
 
 #include "pane/AnchorPanel.h"
 #include "pane/DesignFont.h"
+#include "pane/ElidedLabel.h"
 #include "pane/PaintBox.h"
 #include "pane/SpeedButton.h"
 #include "pane/VideoImageFrames.h"
@@ -14,7 +15,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kamsel::pane {
 namespace {
@@ -51,6 +55,8 @@ TFrame1::TFrame1(Services services, QWidget* parent)
 TFrame1::~TFrame1() {
     // The facade calls back into this pane; it goes first.
     FVideoImage.reset();
+    // The panel outlives this part of the pane; its last events find no filter.
+    Panel_Bottom->removeEventFilter(this);
 }
 
 QLabel* TFrame1::AddLabel(AnchorPanel& panel, const char* name, const QString& text, QPoint place) {
@@ -158,8 +164,12 @@ void TFrame1::CreateSettingsToggle() {
 void TFrame1::CreateBottomControls() {
     AnchorPanel& bottom = *Panel_Bottom;
     Label_VideoSize = AddLabel(bottom, "Label_VideoSize", QStringLiteral("Video Size"), QPoint(8, 12));
-    Label_fps = AddLabel(bottom, "Label_fps", QStringLiteral("Frames per second"), QPoint(144, 12));
-    Label2 = AddLabel(bottom, "Label2", QStringLiteral("Difference"), QPoint(296, 12));
+    Label_fps = new ElidedLabel(QStringLiteral("Frames per second"), &bottom);
+    Label_fps->setObjectName(QStringLiteral("Label_fps"));
+    Label2 = new ElidedLabel(QStringLiteral("Difference"), &bottom);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    PlaceCaptions();
+    bottom.installEventFilter(this);
     PaintBox_Video = new PaintBox(&bottom);
     PaintBox_Video->setObjectName(QStringLiteral("PaintBox_Video"));
     bottom.Place(*PaintBox_Video, QRect(8, 32, 359, 436),
@@ -196,6 +206,9 @@ void TFrame1::InitFrame() {
     FVideoImage->SetDisplayCanvas(nullptr); // the pane paints, not the facade
     FVideoImage->FrameCallback = [this](frames::TVideoImage& sender, std::int32_t, std::int32_t,
                                         const std::uint8_t*) { OnVideoFrame(sender); };
+    FVideoImage->StreamEndCallback = [this](frames::TVideoImage&, const QString& reason) {
+        OnStreamEnded(reason);
+    };
     UpdateCameraList();
     if (!FControlRows[0].Created())
         CreateControlRows();
@@ -226,6 +239,12 @@ void TFrame1::UpdateCameraList() {
         return;
     QStringList names;
     FVideoImage->GetListOfDevices(names);
+    // The camera being watched stays selected when it is still listed where it
+    // was, so that a Stop and the next Start open the same device.
+    const int previousIndex = ComboBox_Cams->currentIndex();
+    const QString previousName = previousIndex >= 0 ? ComboBox_Cams->itemText(previousIndex) : QString();
+    const bool keepSelection = previousIndex >= 0 && previousIndex < names.size() &&
+                               names[previousIndex] == previousName && previousName != kNoCameras;
     const QString editText = ComboBox_Cams->currentText();
     ComboBox_Cams->clear();
     ComboBox_Cams->addItems(names);
@@ -239,7 +258,7 @@ void TFrame1::UpdateCameraList() {
         ComboBox_Cams->setEditText(kNoCameras);
         return;
     }
-    ComboBox_Cams->setCurrentIndex(0);
+    ComboBox_Cams->setCurrentIndex(keepSelection ? previousIndex : 0);
     SpeedButton_RunVideo->setEnabled(true);
 }
 
@@ -275,6 +294,10 @@ void TFrame1::SpeedButton_RunVideoClick() {
         ShowError(QStringLiteral("Could not start video (Error %1)").arg(result));
         return;
     }
+    // The stream may have ended among the pending events just handled; the
+    // pane is Idle again then and the user has been told.
+    if (!FVideoImage->VideoSample)
+        return;
     ShowVideoSize();
     handler_.VideoStarted();
     ShowRunningButtons();
@@ -315,6 +338,9 @@ void TFrame1::SpeedButton_StopClick() {
     SpeedButton_VidSettings->setEnabled(false);
     SpeedButton_VidSize->setEnabled(false);
     {
+        // A stream that ends among the pending events is stopped by the user
+        // all the same: no box for it.
+        const QScopedValueRollback stopping(FStopping, true);
         const WaitCursor busy;
         WaitCursor::ProcessPendingEvents();
         if (FVideoImage)
@@ -322,6 +348,15 @@ void TFrame1::SpeedButton_StopClick() {
     }
     ShowIdleButtons();
     UpdateCameraList();
+}
+
+void TFrame1::OnStreamEnded(const QString& reason) {
+    // The facade has freed the capture object already, as a Stop does; the
+    // pane follows, so that the user can start again.
+    ShowIdleButtons();
+    UpdateCameraList();
+    if (!FStopping)
+        ShowError(QStringLiteral("Video stopped: %1").arg(reason));
 }
 
 void TFrame1::ShowRunningButtons() {
@@ -426,12 +461,43 @@ void TFrame1::DrawFrame(const frames::Bitmap24& bitmap) {
 
 void TFrame1::SetRateCaption(const QString& text) {
     Label_fps->setText(text);
-    Label_fps->adjustSize();
+    PlaceCaptions();
 }
 
 void TFrame1::SetDifferenceCaption(const QString& text) {
     Label2->setText(text);
-    Label2->adjustSize();
+    PlaceCaptions();
+}
+
+void TFrame1::PlaceCaptions() {
+    // The rate caption starts at 144 and the ratio caption at 296, as
+    // designed; a longer rate text (skipped frames counted in the thousands)
+    // pushes the ratio to the right as far as the pane has room, and what
+    // still does not fit is cut short with an ellipsis, the whole caption in
+    // the tool tip, rather than painted over its neighbour or past the edge.
+    constexpr int kTop = 12;
+    constexpr int kRateLeft = 144;
+    constexpr int kRatioLeft = 296;
+    constexpr int kGap = 4;
+    const int right = Panel_Bottom->width();
+    const QSize rate = Label_fps->sizeHint();
+    const QSize ratio = Label2->sizeHint();
+    int ratioLeft = std::max(kRatioLeft, kRateLeft + rate.width() + kGap);
+    if (ratioLeft + ratio.width() > right)
+        ratioLeft = std::max(kRatioLeft, right - ratio.width());
+    Label2->setGeometry(ratioLeft, kTop, std::max(0, std::min(ratio.width(), right - ratioLeft)),
+                        ratio.height());
+    Label_fps->setGeometry(kRateLeft, kTop, std::min(rate.width(), ratioLeft - kGap - kRateLeft),
+                           rate.height());
+    Label_fps->RefreshToolTip();
+    Label2->RefreshToolTip();
+}
+
+bool TFrame1::eventFilter(QObject* watched, QEvent* event) {
+    // A wider pane may have room for the whole captions.
+    if (watched == Panel_Bottom && event->type() == QEvent::Resize)
+        PlaceCaptions();
+    return QFrame::eventFilter(watched, event);
 }
 
 } // namespace kamsel::pane

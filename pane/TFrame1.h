@@ -20,6 +20,7 @@
 
 #include "frames/TVideoImage.h"
 #include "pane/ButtonPictures.h"
+#include "pane/ElidedLabel.h"
 #include "pane/FrameHandler.h"
 #include "pane/FrameView.h"
 #include "pane/TImageControlRow.h"
@@ -91,7 +92,8 @@ class TFrame1 : public QFrame, public FrameView {
     void TrackBarChange(const QObject& sender);
     void CheckBoxClick(const QObject& sender);
 
-    // Lists the capture devices in ComboBox_Cams and selects the first.
+    // Lists the capture devices in ComboBox_Cams and selects the one selected
+    // before when the same name is still at the same place, else the first.
     void UpdateCameraList();
     // Fills the paint box with the pane's colour.
     void ClearPaintBox();
@@ -120,8 +122,8 @@ class TFrame1 : public QFrame, public FrameView {
     QFrame* Bevel1 = nullptr;
     AnchorPanel* Panel_Bottom = nullptr;
     QLabel* Label_VideoSize = nullptr;
-    QLabel* Label_fps = nullptr;
-    QLabel* Label2 = nullptr;
+    ElidedLabel* Label_fps = nullptr;
+    ElidedLabel* Label2 = nullptr;
     PaintBox* PaintBox_Video = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Updatelistofcameras1 = nullptr;
@@ -132,6 +134,9 @@ class TFrame1 : public QFrame, public FrameView {
     bool FInitialised = false;
     // The pane's frame facade; created by InitFrame, gone after ReleaseVideo.
     std::unique_ptr<frames::TVideoImage> FVideoImage;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateTopControls();
@@ -145,7 +150,11 @@ class TFrame1 : public QFrame, public FrameView {
     QToolButton* AddButton(const char* name, QRect place, const QString& hint, ButtonPicture picture);
     void ShowCamerasMenu(QWidget& widget, QPoint place);
 
+    // Lays out the rate and the ratio captions on their shared line.
+    void PlaceCaptions();
     void OnVideoFrame(frames::TVideoImage& sender);
+    // The camera's stream ended on its own: back to Idle, and the user is told why.
+    void OnStreamEnded(const QString& reason);
     void ShowVideoSize();
     void ShowRunningButtons();
     void ShowIdleButtons();
@@ -155,6 +164,8 @@ class TFrame1 : public QFrame, public FrameView {
 
     Services services_;
     FrameHandler handler_;
+    // Set while SpeedButton_StopClick runs.
+    bool FStopping = false;
 };
 
 } // namespace kamsel::pane

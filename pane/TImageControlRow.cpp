@@ -35,11 +35,9 @@ void TImageControlRow::Create(AnchorPanel& panel, int index) {
 }
 
 void TImageControlRow::Show(const Reading& reading) {
-    if (reading.status < 0) {
-        NameLabel->setEnabled(false);
-        return;
-    }
-    if (reading.status > 0) {
+    if (reading.status != 0) {
+        // Whatever the slider and the box still show belongs to an earlier
+        // camera; left enabled, moving them would send those values to this one.
         NameLabel->setEnabled(false);
         TrackBar->setEnabled(false);
         CheckBox->setEnabled(false);

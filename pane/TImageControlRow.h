@@ -49,10 +49,9 @@ class TImageControlRow {
     // Shows a reading without writing anything back (no change signals):
     // - read (status 0): everything enabled; the slider takes range, tick
     //   step and value, the box is ticked exactly when manual;
-    // - failed (negative): the name greyed, the slider and the box as they were;
-    // - nothing read (positive, a device without image controls, which
-    //   reports the range -1 ... -1): the whole row disabled, as a slider over
-    //   an empty range could only pretend to work.
+    // - failed (negative), or nothing read (positive, a device without image
+    //   controls, which reports the range -1 ... -1): the whole row disabled,
+    //   as its slider and box would only offer an earlier camera's values.
     void Show(const Reading& reading);
 
     // The controls belong to the panel.

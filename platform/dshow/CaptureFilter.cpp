@@ -1,6 +1,7 @@
 #include "CaptureFilter.h"
 
 #include "DeviceStatusCodes.h"
+#include "GraphInterfaces.h"
 #include "PinEnumerator.h"
 
 #include <algorithm>
@@ -125,6 +126,12 @@ HRESULT CaptureFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
             return fault;
     graph_ = graph;
     name_ = graph && name ? std::u16string(name) : std::u16string();
+    // Looked up here, on the graph's thread, and not counted (the graph holds
+    // the filter): the streaming thread then reports to it without touching
+    // the graph's reference count, which could race with its last release.
+    eventSink_ = nullptr;
+    if (graph && SUCCEEDED(graph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&eventSink_))))
+        eventSink_->Release();
     return S_OK;
 }
 

@@ -27,6 +27,8 @@
 
 namespace kamsel::dshow {
 
+struct IMediaEventSink;
+
 // Identity of this class (it is not creatable: monikers make it).
 inline constexpr CLSID CLSID_DeviceCaptureFilter = {
     0x2E6F4A7C, 0x93B1, 0x4D28, {0x8C, 0x5E, 0x71, 0x0A, 0xF3, 0x64, 0xB9, 0x2D}};
@@ -79,6 +81,9 @@ class CaptureFilter final : public com::ComObject<IBaseFilter, IAMVideoProcAmp, 
     const FaultHook& Faults() const { return faults_; }
     FILTER_STATE State() const { return state_; }
     IFilterGraph* Graph() const { return graph_; }
+    // Where the pin reports the stream's end; null outside a graph that takes
+    // events. Set while stopped, read by the streaming thread.
+    IMediaEventSink* EventSink() const { return eventSink_; }
 
   private:
     CaptureFilter(std::unique_ptr<media::VideoDevice> device, FaultHook faults);
@@ -93,7 +98,8 @@ class CaptureFilter final : public com::ComObject<IBaseFilter, IAMVideoProcAmp, 
     CapturePin pin_;
     FILTER_STATE state_ = State_Stopped;
     bool streaming_ = false;
-    IFilterGraph* graph_ = nullptr; // not counted: the graph holds the filter
+    IFilterGraph* graph_ = nullptr;        // not counted: the graph holds the filter
+    IMediaEventSink* eventSink_ = nullptr; // the graph's, not counted either
     std::u16string name_;
 };
 

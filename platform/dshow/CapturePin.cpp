@@ -2,11 +2,16 @@
 
 #include "CaptureFilter.h"
 #include "DeviceStatusCodes.h"
+#include "GraphInterfaces.h"
 #include "ModeMediaTypes.h"
 #include "SampleView.h"
+#include "Variant.h"
+
+#include <QString>
 
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace kamsel::dshow {
 
@@ -151,9 +156,21 @@ void CapturePin::OnFrame(const std::uint8_t* data, std::size_t capacity, std::si
 
 void CapturePin::OnStreamEnded(const media::DeviceStatus& why) {
     // Nothing is delivered after this; the filter's next Pause or Stop ends the
-    // stream's thread and the next Run asks the device again. The graph has
-    // no way to carry the reason, so the log is where a person learns it.
-    ReportDeviceStatus(why);
+    // stream's thread and the next Run asks the device again. The log keeps
+    // the reason for later; the graph's event tells the application now, with
+    // the same words, so that it can stop the camera and say why.
+    const HRESULT status = ReportDeviceStatus(why);
+    IMediaEventSink* events = filter_.EventSink();
+    if (!events)
+        return;
+    if (why.Ok()) {
+        events->Notify(EC_COMPLETE, S_OK, 0);
+        return;
+    }
+    const std::u16string text = QString::fromStdString(why.message).toStdU16String();
+    // A null text (no memory) still ends the stream; the status says the rest.
+    BSTR reason = text.empty() ? nullptr : SysAllocStringLen(text.data(), UINT(text.size()));
+    events->Notify(EC_ERRORABORTEX, status, reinterpret_cast<LONG_PTR>(reason));
 }
 
 HRESULT CapturePin::CheckMediaType(const AM_MEDIA_TYPE& type) {

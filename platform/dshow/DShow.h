@@ -12,3 +12,4 @@
 #include "Uuids.h"
 #include "Variant.h"
 #include "WinTypes.h"
+#include "WindowMessage.h"

@@ -2,8 +2,11 @@
 
 #include "ComApi.h"
 #include "Uuids.h"
+#include "Variant.h"
+#include "WindowMessage.h"
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 
 namespace kamsel::dshow {
@@ -54,6 +57,9 @@ FilterGraph::~FilterGraph() {
         DisconnectAll(*entry.filter);
     for (Entry& entry : filters_)
         entry.filter->JoinFilterGraph(nullptr, nullptr);
+    // Stopped, no filter can queue more: what nobody took is freed here.
+    for (const Event& event : events_)
+        FreeEventParams(event.code, event.param1, event.param2);
 }
 
 std::vector<FilterGraph::Entry>::iterator FilterGraph::Find(IUnknown* filter) {
@@ -267,10 +273,44 @@ HRESULT FilterGraph::GetState(DWORD, FILTER_STATE* state) {
     return S_OK;
 }
 
+HRESULT FilterGraph::GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG timeoutMs) {
+    if (!code || !param1 || !param2)
+        return E_POINTER;
+    std::unique_lock lock(eventLock_);
+    const auto queued = [this] { return !events_.empty(); };
+    if (timeoutMs < 0)
+        eventQueued_.wait(lock, queued);
+    else if (!eventQueued_.wait_for(lock, std::chrono::milliseconds(timeoutMs), queued))
+        return E_ABORT;
+    const Event event = events_.front();
+    events_.pop_front();
+    *code = event.code;
+    *param1 = event.param1;
+    *param2 = event.param2;
+    return S_OK;
+}
+
+HRESULT FilterGraph::FreeEventParams(LONG code, LONG_PTR, LONG_PTR param2) {
+    if (code == EC_ERRORABORTEX)
+        SysFreeString(reinterpret_cast<BSTR>(param2));
+    return S_OK;
+}
+
 HRESULT FilterGraph::SetNotifyWindow(OAHWND window, LONG message, LONG_PTR instanceData) {
-    notifyWindow_ = window;
+    const std::lock_guard lock(eventLock_);
+    notifyWindow_ = window.Widget();
     notifyMessage_ = message;
     notifyData_ = instanceData;
+    return S_OK;
+}
+
+HRESULT FilterGraph::Notify(LONG code, LONG_PTR param1, LONG_PTR param2) {
+    const std::lock_guard lock(eventLock_);
+    events_.push_back({code, param1, param2});
+    eventQueued_.notify_all();
+    // Posted under the lock: once SetNotifyWindow has replaced the window, no
+    // notification can reach the old one.
+    WindowMessage::Post(notifyWindow_, UINT(notifyMessage_), 0, notifyData_);
     return S_OK;
 }
 

@@ -4,11 +4,13 @@
 // together: downstream filters before upstream ones when starting, the
 // sources first when stopping, so no sample reaches a filter that is not
 // ready. Its video window interface is that of the video renderer it holds
-// (E_NOINTERFACE without one). Graph events are not produced; a notify window
-// is only kept.
+// (E_NOINTERFACE without one). Filters report events (a stream that ended on
+// its own) through IMediaEventSink; the graph queues them for GetEvent and
+// posts a notification to the registered window for each.
 //
-// Threads: user-interface thread. Releasing the graph stops its filters,
-// breaks their connections and removes them.
+// Threads: user-interface thread, except Notify, which filters call on their
+// streaming threads. Releasing the graph stops its filters, breaks their
+// connections and removes them; events still queued are freed.
 
 #include "FilterInterfaces.h"
 #include "GraphInterfaces.h"
@@ -16,14 +18,17 @@
 
 #include "platform/com/ComObject.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
 namespace kamsel::dshow {
 
-class FilterGraph final
-    : public com::ComObject<IGraphBuilder, IMediaControl, IMediaEventEx, IVideoWindow, IMediaFilter>,
-      private LiveObject {
+class FilterGraph final : public com::ComObject<IGraphBuilder, IMediaControl, IMediaEventEx, IVideoWindow,
+                                                IMediaFilter, IMediaEventSink>,
+                          private LiveObject {
   public:
     FilterGraph() = default;
 
@@ -45,8 +50,13 @@ class FilterGraph final
     HRESULT Run(REFERENCE_TIME start) override;
     HRESULT GetState(DWORD timeoutMs, FILTER_STATE* state) override;
 
-    // IMediaEventEx
+    // IMediaEvent, IMediaEventEx
+    HRESULT GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG timeoutMs) override;
+    HRESULT FreeEventParams(LONG code, LONG_PTR param1, LONG_PTR param2) override;
     HRESULT SetNotifyWindow(OAHWND window, LONG message, LONG_PTR instanceData) override;
+
+    // IMediaEventSink, any thread
+    HRESULT Notify(LONG code, LONG_PTR param1, LONG_PTR param2) override;
 
     // IVideoWindow, of the graph's video renderer
     HRESULT put_WindowStyle(LONG style) override;
@@ -84,7 +94,20 @@ class FilterGraph final
 
     std::vector<Entry> filters_;
     FILTER_STATE state_ = State_Stopped;
-    OAHWND notifyWindow_;
+    struct Event {
+        LONG code;
+        LONG_PTR param1;
+        LONG_PTR param2;
+    };
+
+    // eventLock_ guards events_ and the notification fields: streaming threads
+    // queue events and post the notification, the user-interface thread takes
+    // the events and registers the window. The window is kept as a plain
+    // pointer because a handle's guard may only be read on its own thread.
+    std::mutex eventLock_;
+    std::condition_variable eventQueued_; // with eventLock_
+    std::deque<Event> events_;
+    QWidget* notifyWindow_ = nullptr;
     LONG notifyMessage_ = 0;
     LONG_PTR notifyData_ = 0;
 };

@@ -25,8 +25,20 @@ struct IMediaControl : IUnknown {
     ~IMediaControl() = default;
 };
 
+// Graph event codes. EC_ERRORABORTEX carries the failure's status in the
+// first parameter and its wording as a BSTR (or null) in the second.
+constexpr LONG EC_COMPLETE = 0x01;
+constexpr LONG EC_ERRORABORT = 0x03;
+constexpr LONG EC_DEVICE_LOST = 0x1F;
+constexpr LONG EC_ERRORABORTEX = 0x45;
+
 struct IMediaEvent : IUnknown {
     static constexpr IID Iid = {0x56A868B6, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+    // Takes the oldest queued event; E_ABORT when none comes within timeoutMs
+    // (0: do not wait; negative: wait as long as it takes). Its parameters
+    // belong to the caller until FreeEventParams.
+    virtual HRESULT GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG timeoutMs) = 0;
+    virtual HRESULT FreeEventParams(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
 
   protected:
     ~IMediaEvent() = default;
@@ -35,11 +47,24 @@ struct IMediaEvent : IUnknown {
 struct IMediaEventEx : IMediaEvent {
     static constexpr IID Iid = {0x56A868C0, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
     using Base = IMediaEvent;
-    // Registers the window that is told about graph events (none for no window).
+    // Registers the window that is told about graph events (none for no
+    // window): for each queued event a WindowMessage of that number with
+    // lParam instanceData is posted to it. The window must stay registered
+    // only while it lives.
     virtual HRESULT SetNotifyWindow(OAHWND window, LONG message, LONG_PTR instanceData) = 0;
 
   protected:
     ~IMediaEventEx() = default;
+};
+
+// What a filter uses to tell its graph about an event, from any thread. The
+// graph takes ownership of the parameters (a BSTR of EC_ERRORABORTEX).
+struct IMediaEventSink : IUnknown {
+    static constexpr IID Iid = {0x56A868A2, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+    virtual HRESULT Notify(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
+
+  protected:
+    ~IMediaEventSink() = default;
 };
 
 // The video window of the graph's video renderer. The graph answers
@@ -81,6 +106,7 @@ struct ICaptureGraphBuilder2 : IUnknown {
 inline constexpr const IID& IID_IMediaControl = IMediaControl::Iid;
 inline constexpr const IID& IID_IMediaEvent = IMediaEvent::Iid;
 inline constexpr const IID& IID_IMediaEventEx = IMediaEventEx::Iid;
+inline constexpr const IID& IID_IMediaEventSink = IMediaEventSink::Iid;
 inline constexpr const IID& IID_IVideoWindow = IVideoWindow::Iid;
 inline constexpr const IID& IID_ICaptureGraphBuilder2 = ICaptureGraphBuilder2::Iid;
 

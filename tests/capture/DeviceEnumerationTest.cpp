@@ -108,7 +108,7 @@ TEST_F(DeviceEnumerationTest, EnumeratorCreationFailureIsReturned) {
 
 TEST_F(DeviceEnumerationTest, PositionTexts) {
     std::vector<std::shared_ptr<FakeCamera>> cameras;
-    for (int i = 1; i <= 10; ++i)
+    for (int i = 1; i <= 12; ++i)
         cameras.push_back(Add("Camera " + std::to_string(i)));
 
     struct Case {
@@ -116,9 +116,10 @@ TEST_F(DeviceEnumerationTest, PositionTexts) {
         int device; // 1-based; 0 for no match
     };
     const Case cases[] = {
-        {"", 1},    {" \t\r\n ", 1}, {"#1", 1},  {"#2", 2},  {"  #3\t", 3}, {"#9", 9},
-        {"#:", 10}, // the tenth device: ':' is 48 + 10
-        {"#0", 0},  {"#10", 0},      {"#01", 0}, {"# 1", 0}, {"1", 0},      {"#", 0},
+        {"", 1},     {" \t\r\n ", 1}, {"#1", 1},  {"#2", 2},  {"  #3\t", 3}, {"#9", 9},
+        {"#10", 10}, {"#12", 12},     {"#01", 1}, {"#:", 10}, // ':' is 48 + 10
+        {"#;", 11},  {"#13", 0},      {"#0", 0},  {"#00", 0}, {"#1x", 0},    {"#99999999999999999999", 0},
+        {"# 1", 0},  {"#-1", 0},      {"1", 0},   {"#", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());

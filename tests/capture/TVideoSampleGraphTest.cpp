@@ -5,6 +5,7 @@
 
 #include "platform/dshow/ClassRegistry.h"
 #include "platform/dshow/fake/FailingFactory.h"
+#include "support/LogCapture.h"
 
 #include <chrono>
 #include <thread>
@@ -245,8 +246,18 @@ TEST_F(VideoSampleTest, ObjectWhoseCreateFailedAnswersEveryCallWithoutTouchingEm
 
 TEST_F(VideoSampleTest, FailedStartsReturnTheFirstFailingStep) {
     constexpr HRESULT kFault = com::MakeHresult(0x80070015u);
-    // No device at that position.
-    EXPECT_EQ(Start(QStringLiteral("#3")), E_FAIL);
+    // No device at that position, or none readable: the status cannot say so,
+    // the log does.
+    {
+        const kamsel::test::LogCapture log("kamsel.capture");
+        EXPECT_EQ(Start(QStringLiteral("#3")), E_FAIL);
+        camera_->SetFault(FaultPoint::ReadProperty, kFault);
+        EXPECT_EQ(Start(), kFault);
+        camera_->ClearFault(FaultPoint::ReadProperty);
+        EXPECT_EQ(log.Texts(),
+                  (std::vector<QString>{QStringLiteral("no video capture device matches \"#3\""),
+                                        QStringLiteral("no video capture device matches \"#1\"")}));
+    }
     EXPECT_TRUE(foundName_.isEmpty());
     EXPECT_EQ(sample_->GetCaptureFilter(), nullptr);
     EXPECT_EQ(sample_->GetState(), 0);

@@ -88,6 +88,23 @@ TEST_F(V4l2CameraTest, AStreamThatEndsIsLoggedOnceWithItsReason) {
     io_->Push(kNode, v4l2::testing::FrameEvent::Unplug());
     ASSERT_TRUE(log_.WaitForEntries(1));
 
+    // The graph tells its application too, in the same words.
+    com::ComPtr<dshow::IMediaEventEx> events;
+    ASSERT_EQ(
+        sample_->GetGraph()->QueryInterface(dshow::IID_IMediaEventEx, events.ReleaseAndGetVoidAddress()),
+        S_OK);
+    com::LONG code = 0;
+    dshow::LONG_PTR status = 0;
+    dshow::LONG_PTR text = 0;
+    ASSERT_EQ(events->GetEvent(&code, &status, &text, 10000), S_OK);
+    EXPECT_EQ(code, dshow::EC_ERRORABORTEX);
+    EXPECT_TRUE(com::FAILED(com::HRESULT(status)));
+    const auto words = reinterpret_cast<dshow::BSTR>(text);
+    EXPECT_EQ(QString::fromUtf16(words, qsizetype(dshow::SysStringLen(words))),
+              "cannot dequeue a frame from /dev/video0: No such device");
+    events->FreeEventParams(code, status, text);
+    EXPECT_EQ(events->GetEvent(&code, &status, &text, 0), com::E_ABORT);
+
     // Pausing and resuming after the unplug fails again, and says so again.
     EXPECT_EQ(sample_->PauseVideo(), S_OK);
     EXPECT_NE(sample_->ResumeVideo(), S_OK);

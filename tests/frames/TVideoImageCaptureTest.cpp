@@ -168,6 +168,39 @@ TEST_F(TVideoImageCapture, StartingAgainStopsTheRunningCameraAndCountsAfresh) {
     EXPECT_EQ(image->FrameCount.load(), 1);
 }
 
+TEST_F(TVideoImageCapture, AStreamThatEndsOnItsOwnIsStoppedHereAndReportedOnceWithItsReason) {
+    std::vector<QString> reasons;
+    image->StreamEndCallback = [&](TVideoImage& sender, const QString& reason) {
+        EXPECT_EQ(&sender, image.get());
+        EXPECT_EQ(sender.VideoSample, nullptr); // stopped before the client hears of it
+        reasons.push_back(reason);
+    };
+    // A user's pause, resume and stop end no stream on their own.
+    Start();
+    image->VideoPause();
+    image->VideoResume();
+    image->VideoStop();
+    test::HandlePostedEvents();
+    EXPECT_TRUE(reasons.empty());
+
+    Start();
+    camera->PushFrame(Grey(kVgaYuy2), kVgaYuy2);
+    ASSERT_TRUE(WaitForFrames(1));
+    camera->EndStream(-ENODEV);
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !reasons.empty(); }));
+    EXPECT_EQ(reasons, std::vector<QString>{QStringLiteral("fake camera USB Camera went away")});
+    EXPECT_EQ(image->VideoSample, nullptr);
+    EXPECT_FALSE(camera->Streaming());
+    EXPECT_EQ(devices.LiveDevices(), 0);
+    EXPECT_EQ(image->FramesPerSecond.load(), 0.0);
+    test::HandlePostedEvents();
+    EXPECT_EQ(reasons.size(), 1u);
+
+    // The camera can be started again afterwards.
+    Start();
+    EXPECT_TRUE(camera->Streaming());
+}
+
 TEST_F(TVideoImageCapture, DestroyingARunningFacadeStopsTheCameraFirst) {
     Start();
     camera->StreamContinuously(Grey(kVgaYuy2), kVgaYuy2);

@@ -117,6 +117,47 @@ TEST_F(TFrame1Layout, EveryCaptionFitsItsPlace) {
     fitsBefore(*Pane().Label_fps, Pane().Label2->x());
 }
 
+TEST_F(TFrame1Layout, LongRateAndRatioCaptionsNeitherOverlapNorPassTheRightEdge) {
+    ElidedLabel& rate = *Pane().Label_fps;
+    ElidedLabel& ratio = *Pane().Label2;
+    const auto separate = [&] {
+        EXPECT_LE(rate.geometry().right(), ratio.x());
+        EXPECT_LE(ratio.geometry().right(), Pane().Panel_Bottom->width() - 1);
+        // Whatever is painted fits the label's own width.
+        for (const ElidedLabel* label : {&rate, &ratio})
+            EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->ShownText()), label->width());
+    };
+    const QString longRate = QStringLiteral("fps: 30.0 [30.0] (0 [3001] skipped)");
+    const QString longRatio = QStringLiteral("Diff-Ratio: 100.000%");
+
+    // Usual lengths: the designed places, whole captions, no tool tips.
+    Pane().SetRateCaption(QStringLiteral("fps: 29.9 [30.0] (0 [2] skipped)"));
+    Pane().SetDifferenceCaption(QStringLiteral("Diff-Ratio: 0.0%"));
+    EXPECT_EQ(rate.pos(), QPoint(144, 12));
+    EXPECT_EQ(ratio.pos(), QPoint(296, 12));
+    EXPECT_EQ(rate.ShownText(), rate.text());
+    EXPECT_TRUE(rate.toolTip().isEmpty());
+    separate();
+
+    // Long ones in the designed width: cut short, whole in the tool tip.
+    Pane().SetRateCaption(longRate);
+    Pane().SetDifferenceCaption(longRatio);
+    separate();
+    EXPECT_EQ(rate.text(), longRate);
+    EXPECT_EQ(rate.toolTip(), longRate);
+    EXPECT_EQ(ratio.toolTip(), longRatio);
+    EXPECT_TRUE(ratio.ShownText().startsWith(QStringLiteral("Diff")));
+
+    // A wider pane shows both whole, the ratio moved right of the rate.
+    Pane().resize(568, 580);
+    separate();
+    EXPECT_EQ(rate.ShownText(), longRate);
+    EXPECT_EQ(ratio.ShownText(), longRatio);
+    EXPECT_TRUE(rate.toolTip().isEmpty());
+    EXPECT_TRUE(ratio.toolTip().isEmpty());
+    EXPECT_GT(ratio.x(), 296);
+}
+
 TEST_F(TFrame1Layout, ButtonsShowTheirPicturesInThreeStatesAndTheirHints) {
     EXPECT_EQ(Pane().SpeedButton_RunVideo->toolTip(), QStringLiteral("Start/Resume Video"));
     EXPECT_EQ(Pane().SpeedButton_Pause->toolTip(), QStringLiteral("Pause Video"));

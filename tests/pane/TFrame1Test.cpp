@@ -68,20 +68,37 @@ TEST_F(TFrame1Test, WithoutCamerasTheListSaysSoUntilACameraIsAttached) {
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
 }
 
-TEST_F(TFrame1Test, EveryListingSelectsTheFirstCameraAndTheThirdStartsAsNumberThree) {
+TEST_F(TFrame1Test, AListingKeepsTheCameraStillListedInItsPlaceAndTheThirdStartsAsNumberThree) {
     auto first = devices.AddCamera("Cam 1");
     auto second = devices.AddCamera("Cam 2");
     auto third = devices.AddCamera("Cam 3");
     Pane().InitFrame();
     Pane().ComboBox_Cams->setCurrentIndex(1);
     Pane().UpdateCameraList();
-    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 0);
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 1);
 
+    // The Stop's listing keeps it too: the next Start opens the same camera.
     Pane().ComboBox_Cams->setCurrentIndex(2);
     under.Start();
     EXPECT_TRUE(under.errorBoxes.empty());
     EXPECT_EQ(first->StartCount() + second->StartCount(), 0);
     EXPECT_TRUE(third->Streaming());
+    Pane().SpeedButton_Stop->click();
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 2);
+    under.Start();
+    EXPECT_EQ(first->StartCount() + second->StartCount(), 0);
+    EXPECT_TRUE(third->Streaming());
+    Pane().SpeedButton_Stop->click();
+
+    // Another name in that place, or the place gone: the first camera.
+    devices.RemoveCamera(third);
+    devices.AddCamera("Cam 4");
+    Pane().UpdateCameraList();
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 0);
+    Pane().ComboBox_Cams->setCurrentIndex(2);
+    devices.RemoveCamera(first);
+    Pane().UpdateCameraList();
+    EXPECT_EQ(Pane().ComboBox_Cams->currentIndex(), 0);
 }
 
 // ---- start, pause, resume, stop ----
@@ -171,6 +188,48 @@ TEST_F(TFrame1Test, AfterStopTheLastPictureAndTheLabelsStay) {
     // Nothing to stop any more.
     Pane().StopVideoIfRunning();
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+}
+
+TEST_F(TFrame1Test, AStreamThatEndsOnItsOwnLeavesThePaneIdleWithOneBoxSayingWhy) {
+    auto camera = devices.AddCamera("USB Camera");
+    Pane().InitFrame();
+    // Stopped or paused by the user: no box.
+    under.Start();
+    Pane().SpeedButton_Pause->click();
+    under.Start();
+    Pane().SpeedButton_Stop->click();
+    frames::test::HandlePostedEvents();
+    EXPECT_TRUE(under.errorBoxes.empty());
+
+    under.Start();
+    camera->StreamContinuously(std::vector<std::uint8_t>(kVgaYuy2, 128), kVgaYuy2);
+    ASSERT_TRUE(WaitForFrames(2));
+    Pane().SpeedButton_Pause->click(); // ended while paused, it still counts
+    under.Start();
+    camera->EndStream(-ENODEV);
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !under.errorBoxes.empty(); }));
+    frames::test::HandlePostedEvents();
+    EXPECT_EQ(under.errorBoxes,
+              std::vector<QString>{QStringLiteral("Video stopped: fake camera USB Camera went away")});
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+    EXPECT_EQ(Pane().FVideoImage->VideoSample, nullptr);
+    EXPECT_EQ(devices.LiveDevices(), 0);
+
+    under.Start(); // the user can start again
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kRunning);
+    EXPECT_EQ(under.errorBoxes.size(), 1u);
+}
+
+TEST_F(TFrame1Test, AStreamThatEndsWhileTheCameraStartsLeavesThePaneIdle) {
+    auto camera = devices.AddCamera("USB Camera");
+    camera->EndStream(-ENODEV); // the first stream of the start takes it
+    Pane().InitFrame();
+    Pane().SpeedButton_RunVideo->click();
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !under.errorBoxes.empty(); }));
+    frames::test::HandlePostedEvents();
+    EXPECT_EQ(under.errorBoxes.size(), 1u);
+    EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
+    EXPECT_EQ(Pane().FVideoImage->VideoSample, nullptr);
 }
 
 TEST_F(TFrame1Test, ReleaseDisposesTheFacadeAndAllowsANewSetUp) {
@@ -266,6 +325,25 @@ TEST_F(TFrame1Test, ADeviceWithoutImageControlsKeepsEveryRowDisabled) {
         EXPECT_FALSE(row.TrackBar->isEnabled());
         EXPECT_FALSE(row.CheckBox->isEnabled());
     }
+}
+
+TEST_F(TFrame1Test, AControlThatCannotBeReadDisablesItsWholeRowAfterAnotherCameraFilledIt) {
+    auto first = devices.AddCamera("Cam 1");
+    auto second = devices.AddCamera("Cam 2");
+    second->SetFault(dshow::FaultPoint::ProcAmpGetRange, com::E_FAIL, int(ImageControl::WhiteBalance));
+    Pane().InitFrame();
+    under.Start();
+    const TImageControlRow& white = Pane().FControlRows[7];
+    ASSERT_TRUE(white.TrackBar->isEnabled());
+    Pane().SpeedButton_Stop->click();
+
+    Pane().ComboBox_Cams->setCurrentIndex(1);
+    under.Start();
+    ASSERT_TRUE(second->Streaming());
+    EXPECT_FALSE(white.NameLabel->isEnabled());
+    EXPECT_FALSE(white.TrackBar->isEnabled());
+    EXPECT_FALSE(white.CheckBox->isEnabled());
+    EXPECT_TRUE(Pane().FControlRows[9].TrackBar->isEnabled()); // the others still read
 }
 
 TEST_F(TFrame1Test, SliderAndBoxWriteValueAndModeTogether) {

@@ -3,6 +3,7 @@
 #include "FakeVideoDevice.h"
 
 #include <mutex>
+#include <vector>
 
 namespace kamsel::dshow::fake {
 
@@ -18,6 +19,10 @@ class FakeDeviceRegistry::Provider final : public DeviceProvider {
     void Add(std::shared_ptr<FakeCamera> camera) {
         std::lock_guard lock(mutex_);
         cameras_.push_back(std::move(camera));
+    }
+    void Remove(const std::shared_ptr<FakeCamera>& camera) {
+        std::lock_guard lock(mutex_);
+        std::erase(cameras_, camera);
     }
     int LiveDevices() const {
         std::lock_guard lock(mutex_);
@@ -46,6 +51,10 @@ std::shared_ptr<FakeCamera> FakeDeviceRegistry::AddCamera(std::string name) {
     auto camera = std::make_shared<FakeCamera>(std::move(name));
     provider_->Add(camera);
     return camera;
+}
+
+void FakeDeviceRegistry::RemoveCamera(const std::shared_ptr<FakeCamera>& camera) {
+    provider_->Remove(camera);
 }
 
 int FakeDeviceRegistry::LiveDevices() const {

@@ -26,6 +26,9 @@ class FakeDeviceRegistry {
 
     // Adds a camera with the given friendly name (any bytes) at the end.
     std::shared_ptr<FakeCamera> AddCamera(std::string name);
+    // Takes a camera out of later listings, as if unplugged while unused; its
+    // devices must be gone (LiveDevices counts listed cameras only).
+    void RemoveCamera(const std::shared_ptr<FakeCamera>& camera);
     // Device objects of all cameras alive now (0 once every filter and moniker is gone).
     int LiveDevices() const;
 
