@@ -265,13 +265,25 @@ class EndToEndTest : public ::testing::Test {
         EXPECT_NE(::kill(-viewer_->Pid(), 0), 0);
     }
 
-    // The visible error boxes of the default exception handler.
-    std::vector<std::string> ErrorBoxes() {
-        const std::string found = Xdo({"search", "--onlyvisible", "--name", "^Kamsel Demo$"}).value_or("");
+    // The visible boxes titled title: "Kamsel Demo" for the default exception
+    // handler's, "Error" for a pane's own.
+    std::vector<std::string> ErrorBoxes(const std::string& title = "Kamsel Demo") {
+        const std::string found = Xdo({"search", "--onlyvisible", "--name", "^" + title + "$"}).value_or("");
         std::vector<std::string> boxes;
         for (std::size_t at = 0, end; (end = found.find('\n', at)) != std::string::npos; at = end + 1)
             boxes.push_back(found.substr(at, end - at));
         return boxes;
+    }
+
+    // The left pane's Start/Resume button, with the mouse away from it: its
+    // picture tells whether it is enabled.
+    QImage StartButtonPicture() {
+        const QPoint away = frame_.topLeft() + QPoint(kWindowWidth - 20, kWindowHeight - 20);
+        // Without --sync, which would wait for a motion that never comes when
+        // the mouse is already there.
+        Xdo({"mousemove", std::to_string(away.x()), std::to_string(away.y())});
+        std::this_thread::sleep_for(300ms);
+        return Grab(QRect(left_ + kRunVideo.topLeft(), kRunVideo.size()));
     }
 
     std::unique_ptr<XvfbServer> server_;
@@ -386,6 +398,42 @@ TEST_F(EndToEndTest, TerminationSignalEndsInOrder) {
         EXPECT_TRUE(bytes.size() > 4 && bytes.compare(bytes.size() - 2, 2, "\xFF\xD9") == 0)
             << name << " is not a whole JPEG";
     }
+}
+
+// The left pane's Start/Resume button as it looks with the mouse elsewhere:
+// its picture tells whether it is enabled.
+// A clip cut short while it plays ends its stream: the pane shows one box
+// saying why and is back to a stopped camera, Start enabled.
+TEST_F(EndToEndTest, AFileCameraCutShortStopsItsPaneWithOneBox) {
+    const std::filesystem::path clip = folder_ / "noise.y4m";
+    const std::string window = Launch("Clip=" + clip.string());
+    const QImage startEnabled = StartButtonPicture();
+    Click(left_ + kRunVideo.center());
+    EXPECT_NE(StartButtonPicture(), startEnabled) << "Start stayed enabled while the clip plays";
+    std::filesystem::resize_file(clip, 200); // the header and no whole frame
+    ASSERT_TRUE(WaitUntil([&] { return !ErrorBoxes("Error").empty(); }, 5s)) << "no box after the clip ended";
+    std::this_thread::sleep_for(1s);
+    const std::vector<std::string> boxes = ErrorBoxes("Error");
+    ASSERT_EQ(boxes.size(), 1u);
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", boxes.front()}));
+    Keys({"Return"});
+    EXPECT_TRUE(WaitUntil([&] { return ErrorBoxes("Error").empty(); }, 3s));
+    EXPECT_EQ(StartButtonPicture(), startEnabled) << "Start is not enabled again";
+    QuitAndExpectCleanExit(window);
+}
+
+// Positions past the ninth: the tenth of twelve cameras plays.
+TEST_F(EndToEndTest, TheTenthOfTwelveCamerasPlays) {
+    std::string cameras;
+    for (int i = 1; i <= 12; ++i)
+        cameras += "Camera " + std::to_string(i) + "=pattern;";
+    const std::string window = Launch(cameras);
+    Click(left_ + kComboBoxCams.center());
+    Keys(std::vector<std::string>(9, "Down"));
+    Click(left_ + kRunVideo.center());
+    EXPECT_TRUE(ErrorBoxes("Error").empty()) << "the tenth camera did not start";
+    ExpectMovingVideo(QRect(left_ + kPaintBoxOrigin + QPoint(4, 4), QSize(350, 400)), "left");
+    QuitAndExpectCleanExit(window);
 }
 
 // Another program destroys the main window's X11 window instead of asking
