@@ -31,6 +31,7 @@ command -v wget >/dev/null || skip "wget, which debootstrap downloads with, is n
 wget -q -T 20 -t 2 -O /dev/null "$mirror/dists/bookworm/Release" || skip "the mirror $mirror cannot be reached"
 
 root=$(mktemp -d /var/tmp/kamsel-deb-root.XXXXXX)
+log=$root.log
 mounts=()
 cleanup() {
     local i
@@ -39,8 +40,12 @@ cleanup() {
     done
     # --one-file-system: never into a mount that would not let go.
     rm -rf --one-file-system "$root"
+    rm -f "$log"
 }
 trap cleanup EXIT
+# A time limit (timeout) or Ctrl+C ends the script through exit, so the mounts go too.
+trap 'exit 143' TERM
+trap 'exit 130' INT
 mount_into() { # mount_into TARGET MOUNT-ARGUMENTS...
     local target=$root/$1
     shift
@@ -49,13 +54,10 @@ mount_into() { # mount_into TARGET MOUNT-ARGUMENTS...
 }
 
 echo "Making a Debian 12 root in $root from $mirror ..."
-log=$root.log
 if ! debootstrap --variant=minbase bookworm "$root" "$mirror" >"$log" 2>&1; then
     tail -n 5 "$log"
-    rm -f "$log"
     skip "debootstrap could not make the root (log above)"
 fi
-rm -f "$log"
 
 mount_into proc -t proc proc
 mount_into dev --bind /dev
