@@ -14,8 +14,8 @@ KamselApplication::KamselApplication(int& argc, char** argv) : QApplication(argc
     // window lists the title "Kamsel Demo". The title is not made the
     // application's display name: Qt would append it to every window's title
     // on X11, and each window has a title of its own.
-    setApplicationName(QStringLiteral("kamseldemo"));
-    setDesktopFileName(QStringLiteral("kamseldemo"));
+    setApplicationName(QString::fromLatin1(kExecutableName));
+    setDesktopFileName(QString::fromLatin1(kExecutableName));
     frames::ExceptionHandler::SetTitle(QString::fromLatin1(kApplicationTitle));
     setApplicationVersion(QString::fromLatin1(kProgramVersion));
     setWindowIcon(QIcon(QPixmap::fromImage(ProgramIcons::MainIcon())));

@@ -3,7 +3,7 @@
 //
 // The program keeps it beside its executable, which suits a build tree or a
 // copy unpacked in the user's home. An installed program lives in a folder of
-// the system (/usr/lib/kamseldemo) where users may not write, and every
+// the system (/usr/libexec/kamseldemo) where users may not write, and every
 // surveillance snapshot would fail with an error box; there the snapshots go
 // to the user's pictures folder instead, under "KamselDemo/".
 //
