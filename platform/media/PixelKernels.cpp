@@ -108,10 +108,12 @@ PixelKernels PixelKernels::For(CpuLevel level) {
     if (level >= CpuLevel::Ssse3) {
         k.ExpandToOpaqueBgra = simd::ExpandToOpaqueBgraSsse3;
         k.DropAlpha = simd::DropAlphaSsse3;
+        k.GrayRow = simd::GrayRowSsse3;
     }
     if (level >= CpuLevel::Avx2) {
         k.ExpandToOpaqueBgra = simd::ExpandToOpaqueBgraAvx2;
         k.InvertRow = simd::InvertRowAvx2;
+        k.GrayRow = simd::GrayRowAvx2;
         k.DifferenceRow = simd::DifferenceRowAvx2;
         k.HighlightRow = simd::HighlightRowAvx2;
     }

@@ -11,9 +11,11 @@ namespace kamsel::media::simd {
 
 void ExpandToOpaqueBgraSsse3(const std::uint8_t* bgr, std::uint8_t* bgra, int pixels);
 void DropAlphaSsse3(const std::uint8_t* bgra, std::uint8_t* bgr, int pixels);
+void GrayRowSsse3(const std::uint8_t* in, std::uint8_t* out, int pixels);
 
 void ExpandToOpaqueBgraAvx2(const std::uint8_t* bgr, std::uint8_t* bgra, int pixels);
 void InvertRowAvx2(const std::uint8_t* in, std::uint8_t* out, int bytes);
+void GrayRowAvx2(const std::uint8_t* in, std::uint8_t* out, int pixels);
 std::uint32_t DifferenceRowAvx2(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int bytes);
 std::uint32_t HighlightRowAvx2(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int bytes);
 

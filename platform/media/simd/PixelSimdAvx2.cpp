@@ -74,6 +74,16 @@ std::uint32_t MapRow(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t*
         return sum + plain::DifferenceRow(c + k, p + k, out + k, n - k);
 }
 
+// The grey sums of eight pixels in 16-bit lanes, as in the SSSE3 kernel (half
+// weights, / 128): pixels 0-3 of the pair of groups in the low lane, 4-7 in
+// the high one.
+__m256i PixelSums(const std::uint8_t* in, __m256i spread, __m256i weights) {
+    const __m256i m0 = _mm256_maddubs_epi16(_mm256_shuffle_epi8(EightPixels(in), spread), weights);
+    const __m256i m1 = _mm256_maddubs_epi16(_mm256_shuffle_epi8(EightPixels(in + 24), spread), weights);
+    // Low lane: pixels 0-3 and 8-11; high lane: 4-7 and 12-15.
+    return _mm256_srli_epi16(_mm256_hadd_epi16(m0, m1), 7);
+}
+
 } // namespace
 
 void ExpandToOpaqueBgraAvx2(const std::uint8_t* bgr, std::uint8_t* bgra, int pixels) {
@@ -94,6 +104,38 @@ void InvertRowAvx2(const std::uint8_t* __restrict in, std::uint8_t* __restrict o
     // The compiler vectorises this for the unit's instruction set.
     for (int k = 0; k < bytes; ++k)
         out[k] = static_cast<std::uint8_t>(255 - in[k]);
+}
+
+void GrayRowAvx2(const std::uint8_t* in, std::uint8_t* out, int pixels) {
+    const __m256i spread = SpreadMask();
+    const __m256i weights = _mm256_setr_epi8(50, 64, 14, 0, 50, 64, 14, 0, 50, 64, 14, 0, 50, 64, 14, 0, //
+                                             50, 64, 14, 0, 50, 64, 14, 0, 50, 64, 14, 0, 50, 64, 14, 0);
+    // Groups of four pixels back in order after the lane-wise packs.
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    // Byte k of 48 output bytes is the grey value of pixel k / 3 of 16: the
+    // first 16 bytes, the second and the third.
+    const __m256i triple01 = _mm256_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, //
+                                              5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10);
+    const __m256i triple20 =
+        _mm256_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15, //
+                         0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5);
+    const __m256i triple12 = _mm256_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10, //
+                                              10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15);
+    // 32 pixels a step; the last load reads 4 bytes past them (see above).
+    int x = 0;
+    for (; x + 34 <= pixels; x += 32, in += 96, out += 96) {
+        const __m256i sums01 = PixelSums(in, spread, weights);
+        const __m256i sums23 = PixelSums(in + 48, spread, weights);
+        // In order: pixels 0-15 in the low lane, 16-31 in the high one.
+        const __m256i grey = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(sums01, sums23), order);
+        const __m256i low = _mm256_permute2x128_si256(grey, grey, 0x00);
+        const __m256i high = _mm256_permute2x128_si256(grey, grey, 0x11);
+        auto* o = reinterpret_cast<__m256i*>(out);
+        _mm256_storeu_si256(o, _mm256_shuffle_epi8(low, triple01));
+        _mm256_storeu_si256(o + 1, _mm256_shuffle_epi8(grey, triple20));
+        _mm256_storeu_si256(o + 2, _mm256_shuffle_epi8(high, triple12));
+    }
+    GrayRowSsse3(in, out, pixels - x);
 }
 
 std::uint32_t DifferenceRowAvx2(const std::uint8_t* c, const std::uint8_t* p, std::uint8_t* out, int bytes) {

@@ -87,6 +87,29 @@ TEST(PixelKernels, EveryLevelGivesThePlainBytesAtEveryWidth) {
     }
 }
 
+// The grey value of every colour, through every level: the vector kernels'
+// half weights must round as the plain sum / 256 does.
+TEST(PixelKernels, GreyOfEveryColourAtEveryLevel) {
+    constexpr int kPixels = 1 << 16; // one row per red value: all blue and green pairs
+    Bytes row(3 * kPixels), out(3 * kPixels);
+    for (const PixelKernels& k : RunnableLevels())
+        for (int red = 0; red < 256; ++red) {
+            for (int i = 0; i < kPixels; ++i) {
+                row[std::size_t(3 * i)] = std::uint8_t(i & 255);
+                row[std::size_t(3 * i + 1)] = std::uint8_t(i >> 8);
+                row[std::size_t(3 * i + 2)] = std::uint8_t(red);
+            }
+            k.GrayRow(row.data(), out.data(), kPixels);
+            for (int i = 0; i < kPixels; ++i) {
+                const int v = (100 * (i & 255) + 128 * (i >> 8) + 28 * red) >> 8;
+                const std::uint8_t* p = out.data() + 3 * i;
+                if (p[0] != v || p[1] != v || p[2] != v)
+                    FAIL() << CpuLevelName(k.Level) << ": blue " << (i & 255) << " green " << (i >> 8)
+                           << " red " << red << " gave " << int(p[0]) << " " << int(p[1]) << " " << int(p[2]);
+            }
+        }
+}
+
 // On this little-endian machine the expanded pixels are the toolkit's RGB32
 // words: opaque, red highest, blue lowest; the fourth pixel is a tail at
 // every level.
