@@ -3,6 +3,7 @@
 // motion). Ratios from CPU time are printed at the end.
 
 #include "pane/DisplayFilters.h"
+#include "platform/media/PixelKernels.h"
 #include "support/BenchApplication.h"
 #include "support/JpegFrames.h"
 #include "support/TimeCollector.h"
@@ -69,6 +70,16 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(
             ("gray/" + n).c_str(), RunFilter<void (*)(const Bitmap24&, const Bitmap24&, Bitmap24&)>, s,
             [](const Bitmap24& c, const Bitmap24&, Bitmap24& d) { GrayScaleBitmap(c, d); });
+        // The plain grey rows alone, the filter before it had vector kernels.
+        benchmark::RegisterBenchmark(
+            ("gray-plain/" + n).c_str(), RunFilter<void (*)(const Bitmap24&, const Bitmap24&, Bitmap24&)>, s,
+            [](const Bitmap24& c, const Bitmap24&, Bitmap24& d) {
+                const auto gray = kamsel::media::PixelKernels::For(kamsel::media::CpuLevel::Plain).GrayRow;
+                d.SetFormat(kamsel::frames::PixelFormat::Bits24); // as the filter does: kept when it fits
+                d.SetSize(c.Width(), c.Height());
+                for (int row = 0; row < c.Height(); ++row)
+                    gray(c.ScanLine(row), d.ScanLine(row), c.Width());
+            });
         benchmark::RegisterBenchmark(("difference/" + n).c_str(),
                                      RunFilter<void (*)(const Bitmap24&, const Bitmap24&, Bitmap24&)>, s,
                                      [](const Bitmap24& c, const Bitmap24& p, Bitmap24& d) {
@@ -88,7 +99,7 @@ int main(int argc, char** argv) {
     std::printf("\n%-10s %-10s %10s   (x memcpy of the frame)\n", "step", "size", "ratio");
     for (const FrameSize s : kFrameSizes) {
         const std::string n = SizeName(s);
-        for (const char* step : {"invert", "gray", "difference", "highlight"})
+        for (const char* step : {"invert", "gray", "gray-plain", "difference", "highlight"})
             if (const auto ratio = reporter.Ratio(std::string(step) + "/" + n, "memcpy/" + n))
                 std::printf("%-10s %-10s %10.2f\n", step, n.c_str(), *ratio);
     }

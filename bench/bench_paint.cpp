@@ -10,9 +10,9 @@
 // thread) does not see. On a shared machine, run it a few times.
 
 #include "frames/Bitmap24.h"
-#include "pane/BgrToRgb32.h"
 #include "pane/PaintBox.h"
 #include "pane/TFrame1.h"
+#include "platform/media/PixelKernels.h"
 #include "support/TimeCollector.h"
 
 #include <QApplication>
@@ -65,13 +65,13 @@ void DrawFrame(benchmark::State& state, const kamsel::frames::Bitmap24& frame, b
     }
 }
 
-using ConvertRow = void (*)(const std::uint8_t*, std::uint32_t*, int);
+using ConvertRow = kamsel::media::PixelKernels::Rows;
 
 void Convert(benchmark::State& state, const kamsel::frames::Bitmap24& frame, ConvertRow convert) {
     QImage target(kWidth, kHeight, QImage::Format_RGB32);
     for (auto _ : state) {
         for (int y = 0; y < kHeight; ++y)
-            convert(frame.ScanLine(y), reinterpret_cast<std::uint32_t*>(target.scanLine(y)), kWidth);
+            convert(frame.ScanLine(y), target.scanLine(y), kWidth);
         benchmark::DoNotOptimize(target.constBits());
         benchmark::ClobberMemory();
     }
@@ -103,10 +103,11 @@ int main(int argc, char** argv) {
 
     benchmark::RegisterBenchmark("paint/1920x1080/DrawFrame", DrawFrame, std::cref(frame), false);
     benchmark::RegisterBenchmark("paint/1920x1080/DrawFrame+repaint", DrawFrame, std::cref(frame), true);
-    benchmark::RegisterBenchmark("paint/1920x1080/convert-plain", Convert, std::cref(frame),
-                                 kamsel::pane::BgrToRgb32Plain);
+    benchmark::RegisterBenchmark(
+        "paint/1920x1080/convert-plain", Convert, std::cref(frame),
+        kamsel::media::PixelKernels::For(kamsel::media::CpuLevel::Plain).ExpandToOpaqueBgra);
     benchmark::RegisterBenchmark("paint/1920x1080/convert", Convert, std::cref(frame),
-                                 kamsel::pane::BgrToRgb32);
+                                 kamsel::media::PixelKernels::Best().ExpandToOpaqueBgra);
     benchmark::RegisterBenchmark("paint/1920x1080/drawImage-BGR888", DrawImage, std::cref(frame.Image()));
     benchmark::RegisterBenchmark("paint/1920x1080/anchor-drawImage-RGB32", DrawImage, std::cref(rgb32));
 

@@ -1,17 +1,22 @@
 #include "Bitmap24.h"
 
-#include "platform/media/PixelRows.h"
+#include "platform/media/PixelKernels.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace kamsel::frames {
 
 namespace {
+
+// Canvas::Draw reads the toolkit's 0xAARRGGBB words as blue, green, red, alpha
+// bytes, their order in memory only on a little-endian machine.
+static_assert(std::endian::native == std::endian::little, "32-bit pixels are read as bytes");
 
 QImage::Format QtFormat(PixelFormat format) {
     switch (format) {
@@ -162,9 +167,9 @@ void Canvas::Draw(int x, int y, const Bitmap24& source, RasterOp op) {
         (from.format() == QImage::Format_ARGB32 || from.format() == QImage::Format_RGB32)) {
         // 32 to 24 bits drops the fourth byte, as Qt's conversion does; done row
         // by row straight into the target, as decoded still images arrive so.
+        const auto drop = media::PixelKernels::Best().DropAlpha;
         for (long long r = 0; r < h; ++r)
-            media::PixelRows::DropAlpha(from.constScanLine(int(sy + r)) + sx * 4,
-                                        target.scanLine(int(dy + r)) + dx * 3, int(w));
+            drop(from.constScanLine(int(sy + r)) + sx * 4, target.scanLine(int(dy + r)) + dx * 3, int(w));
         return;
     }
     // Read the source in place when it has the target's layout; otherwise (or

@@ -507,10 +507,18 @@ void TVideoImage::InitYUVTables() {
     TablesReady = true;
 }
 
+const YuvConverter& TVideoImage::YuvRows() {
+    if (!yuvRows_) {
+        InitYUVTables();
+        yuvRows_ = std::make_unique<const YuvConverter>(
+            media::YuvTables{TableY.data(), TableUG.data(), TableUB.data(), TableVR.data(), TableVG.data(),
+                             ClipTable.data() + kClipZero});
+    }
+    return *yuvRows_;
+}
+
 void TVideoImage::I420ToBitmap(const std::uint8_t* Buffer) {
-    InitYUVTables();
-    const YuvConverter converter({TableY.data(), TableUG.data(), TableUB.data(), TableVR.data(),
-                                  TableVG.data(), ClipTable.data() + kClipZero});
+    const YuvConverter& converter = YuvRows();
     const std::size_t w = std::size_t(FrameBitmap.Width());
     const int h = FrameBitmap.Height();
     const int pairs = int(w / 2);
@@ -532,9 +540,7 @@ void TVideoImage::I420ToBitmap(const std::uint8_t* Buffer) {
 }
 
 void TVideoImage::YUY2ToBitmap(const std::uint8_t* Buffer) {
-    InitYUVTables();
-    const YuvConverter converter({TableY.data(), TableUG.data(), TableUB.data(), TableVR.data(),
-                                  TableVG.data(), ClipTable.data() + kClipZero});
+    const YuvConverter& converter = YuvRows();
     const int h = FrameBitmap.Height();
     const int pairs = FrameBitmap.Width() / 2;
     const std::uint8_t* source = Buffer;

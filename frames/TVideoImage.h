@@ -38,6 +38,9 @@ class TickSource;
 namespace kamsel::capture {
 class TVideoSample;
 }
+namespace kamsel::media {
+class YuvConverter;
+}
 namespace kamsel::frames {
 class ExceptionHandler;
 class FrameMessageWindow;
@@ -104,6 +107,11 @@ class TVideoImage {
     // Makes FrameBitmap a 24-bit bitmap of the video size before raw pixels go in.
     void FitBitmapToVideo();
     void WriteFailureText(std::int32_t length);
+    // The converter over the colour tables, set up (the tables built, the
+    // kernel chosen and the tables compared with the standard ones) with the
+    // first YUV frame, not for every frame. The tables are not changed after.
+    const media::YuvConverter& YuvRows();
+    std::unique_ptr<const media::YuvConverter> yuvRows_;
 
     // ------------------------------------------------------------------
     // Frame hand-off from the capture streaming thread, arrival rate, busy

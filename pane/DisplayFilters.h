@@ -30,8 +30,8 @@ void GrayScaleBitmap(const frames::Bitmap24& source, frames::Bitmap24& dest);
 // Frames that differ in size, or that are not 24-bit, give a 1 x 1 dest and a
 // ratio of 0. A frame narrower than 3 pixels has no byte to compare: ratio 0.
 //
-// The map values are those of DiffTable, computed arithmetically so that the
-// row loop vectorises (MapDifference below).
+// The map values are those of media::DifferenceMap; the rows go through the
+// media layer's row kernels (PixelKernels), as do those of the other filters.
 void DifferenceBitmap(const frames::Bitmap24& current, const frames::Bitmap24& previous, double& ratio,
                       frames::Bitmap24& dest);
 
@@ -40,9 +40,5 @@ void DifferenceBitmap(const frames::Bitmap24& current, const frames::Bitmap24& p
 // ratio is that of the map. Without a map (1 x 1 dest) dest stays as it is.
 void HighlightDifferences(const frames::Bitmap24& current, const frames::Bitmap24& previous, double& ratio,
                           frames::Bitmap24& dest);
-
-// The map value of a smoothed change d (-255 to 255) as the filters compute
-// it; equal to DiffTable's entry for d.
-std::uint8_t MapDifference(int d);
 
 } // namespace kamsel::pane

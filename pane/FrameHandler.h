@@ -14,7 +14,6 @@
 
 #include "frames/Bitmap24.h"
 #include "frames/JpegImage.h"
-#include "pane/DiffTable.h"
 #include "pane/FrameSource.h"
 #include "pane/FrameView.h"
 #include "pane/SnapshotFailures.h"
@@ -57,8 +56,8 @@ class FrameHandler {
     FrameHandler& operator=(const FrameHandler&) = delete;
     ~FrameHandler();
 
-    // One-time set-up: the bitmaps, the stamp font, the difference table and
-    // the snapshot folder's parent (appFolder ends with '/'). Later calls do
+    // One-time set-up: the bitmaps, the stamp font and the snapshot folder's
+    // parent (appFolder ends with '/'). Later calls do
     // nothing.
     void Init(const QString& appFolder);
 
@@ -91,7 +90,6 @@ class FrameHandler {
     std::array<frames::Bitmap24, 2> FFrames;
     frames::Bitmap24 FDisplayBitmap;
     frames::Bitmap24 FStampBitmap;
-    DiffTable FDiffTable;
     double FDiffRatio = 0.0;
     frames::JpegImage FJpeg;
     QString FAppFolder;

@@ -1,16 +1,30 @@
 #include "pane/PaintBox.h"
 
-#include "pane/BgrToRgb32.h"
+#include "platform/media/PixelKernels.h"
 
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 namespace kamsel::pane {
+
+namespace {
+
+// The row kernel writes blue, green, red, 255 bytes, which are RGB32's
+// 0xffRRGGBB words only in little-endian order.
+static_assert(std::endian::native == std::endian::little, "RGB32 rows are written as bytes");
+
+void ExpandRow(const std::uint8_t* bgr, std::uint8_t* rgb32, int pixels) {
+    media::PixelKernels::Best().ExpandToOpaqueBgra(bgr, rgb32, pixels);
+}
+
+} // namespace
+
 PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
     // Every pixel of the box comes from the backing image.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -47,8 +61,7 @@ void PaintBox::Draw(const frames::Bitmap24& bitmap) {
 
 void PaintBox::Settle() {
     for (int y = 0; y < pendingSize_.height(); ++y)
-        BgrToRgb32(pending_.constScanLine(y), reinterpret_cast<std::uint32_t*>(backing_.scanLine(y)),
-                   pendingSize_.width());
+        ExpandRow(pending_.constScanLine(y), backing_.scanLine(y), pendingSize_.width());
     pending_ = QImage();
     pendingSize_ = QSize();
 }
@@ -100,10 +113,8 @@ bool PaintBox::PaintPending(QPainter& painter, const QRect& rect) {
         return false;
 
     for (int y = fresh.top(); y <= fresh.bottom(); ++y)
-        BgrToRgb32(pending_.constScanLine(y) + 3 * fresh.left(),
-                   reinterpret_cast<std::uint32_t*>(surface.scanLine(y + offset.y())) + fresh.left() +
-                       offset.x(),
-                   fresh.width());
+        ExpandRow(pending_.constScanLine(y) + 3 * fresh.left(),
+                  surface.scanLine(y + offset.y()) + 4 * (fresh.left() + offset.x()), fresh.width());
     for (const QRect& part : QRegion(rect) - fresh)
         painter.drawImage(part, backing_, part);
     return true;

@@ -10,8 +10,9 @@
 // for drawing. A 24-bit frame is kept as it is (its pixels shared with the
 // frame's bitmap, not copied) and painted straight onto the window's surface,
 // its blue, green, red bytes turned into 32-bit pixels row by row through
-// BgrToRgb32, a vector shuffle where the processor has one: one pass over the
-// frame on its way to the screen. It goes into the backing image the same way
+// PixelKernels' ExpandToOpaqueBgra (platform/media), a vector shuffle where
+// the processor has one: one pass over the frame on its way to the screen.
+// It goes into the backing image the same way
 // only when it has to: when its picture is asked for, when a frame that does
 // not cover it or one of another format is drawn, when the box is resized, or
 // when the painter does not write straight into a 32-bit image. When the box

@@ -2,7 +2,7 @@
 
 #include "ImageDecoder.h"
 
-#include "platform/media/PixelRows.h"
+#include "platform/media/PixelKernels.h"
 
 #include <array>
 #include <cstring>
@@ -62,11 +62,11 @@ void ComposeIndexed(const DecodedImage& image, const Compositor& compositor, Gdi
 
 // Opaque pixels need no compositing, whatever the background.
 void ComposeOpaque(const DecodedImage& image, GdiBitmap& dib) {
+    const auto expand = media::PixelKernels::Best().ExpandToOpaqueBgra;
     for (int y = 0; y < image.Height(); ++y)
-        media::PixelRows::ExpandToOpaqueBgra(image.Row(static_cast<std::uint32_t>(y)),
-                                             dib.bmBits + static_cast<std::size_t>(y) *
-                                                              static_cast<std::size_t>(dib.bmWidthBytes),
-                                             image.Width());
+        expand(image.Row(static_cast<std::uint32_t>(y)),
+               dib.bmBits + static_cast<std::size_t>(y) * static_cast<std::size_t>(dib.bmWidthBytes),
+               image.Width());
 }
 
 void ComposeWithAlpha(const DecodedImage& image, const Compositor& compositor, GdiBitmap& dib) {

@@ -1,5 +1,6 @@
 #include "YuvConverter.h"
 
+#include "CpuLevel.h"
 #include "StandardYuvTables.h"
 
 #include <cstring>
@@ -101,9 +102,9 @@ bool YuvConverter::KernelAvailable(YuvKernel kernel) {
     case YuvKernel::Sse2:
         return KernelsExact();
     case YuvKernel::Avx2:
-        return KernelsExact() && simd::Avx2Supported();
+        return KernelsExact() && CpuLevelRuns(CpuLevel::Avx2);
     case YuvKernel::Avx512:
-        return KernelsExact() && simd::Avx512Supported();
+        return KernelsExact() && CpuLevelRuns(CpuLevel::Avx512);
 #else
     case YuvKernel::Sse2:
     case YuvKernel::Avx2:

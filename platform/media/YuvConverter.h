@@ -14,10 +14,11 @@
 // ties to even, computed here in exact integer arithmetic so that no compiler
 // setting (contraction into fused multiply-add, excess precision) changes it.
 //
-// The table loop is the reference. On x86-64, vector kernels (SSE2, or AVX2
-// when the processor has it) produce the same bytes from 16-bit integer
-// arithmetic, as look-ups do not vectorise; a unit test compares them with the
-// table loop for every (y, u, v) triple.
+// The table loop is the reference. On x86-64, vector kernels (SSE2, the
+// baseline, and AVX2 or AVX-512 BW and VBMI where CpuLevel says the processor
+// runs them) produce the same bytes from 16-bit integer arithmetic, as
+// look-ups do not vectorise; a unit test compares each with the table loop for
+// every (y, u, v) triple.
 
 #include <cstdint>
 

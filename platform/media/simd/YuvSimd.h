@@ -6,7 +6,7 @@
 // (SSE2: 8 pairs, AVX2: 16 pairs, AVX-512: 32 pairs) and returns how many pairs it converted;
 // the caller converts the rest with the table loop. They read and write only
 // the bytes of the pairs they convert. The AVX2 and AVX-512 kernels may be
-// called only when Avx2Supported() and Avx512Supported() are true.
+// called only where CpuLevel::Avx2 and CpuLevel::Avx512 run (CpuLevel.h).
 
 #include <cstdint>
 
@@ -23,11 +23,6 @@ int PackedRowAvx2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out);
 int PlanarRowsAvx512(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
                      const std::uint8_t* v, int pairs, std::uint8_t* out0, std::uint8_t* out1);
 int PackedRowAvx512(const std::uint8_t* yuyv, int pairs, std::uint8_t* out);
-
-// The processor (and the system) runs AVX2, or AVX-512 BW and VBMI code
-// (checked once).
-bool Avx2Supported();
-bool Avx512Supported();
 
 // Runs the kernels' arithmetic on single values and compares every entry it
 // stands for with the given tables: each of TableY, TableUB, TableVR, and

@@ -1,5 +1,5 @@
 // AVX2 kernels: 16 pairs (32 pixels) per block. Compiled with -mavx2; called
-// only after Avx2Supported().
+// only where CpuLevel::Avx2 runs.
 #include "YuvSimd.h"
 #include "YuvSimdCore.h"
 

@@ -1,6 +1,6 @@
 // AVX-512 kernels (BW for the 16-bit arithmetic, VBMI for the byte
 // interleave): 32 pairs (64 pixels) per block. Compiled for those extensions;
-// called only after Avx512Supported().
+// called only where CpuLevel::Avx512 runs.
 #include "YuvSimd.h"
 #include "YuvSimdCore.h"
 

@@ -99,16 +99,4 @@ int PackedRowSse2(const std::uint8_t* yuyv, int pairs, std::uint8_t* out) {
     return p;
 }
 
-// Here, in code built for the baseline processor, not in the AVX2 or AVX-512 units.
-bool Avx2Supported() {
-    static const bool supported = __builtin_cpu_supports("avx2");
-    return supported;
-}
-
-bool Avx512Supported() {
-    static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vbmi");
-    return supported;
-}
-
 } // namespace kamsel::media::simd
