@@ -58,10 +58,11 @@ XvfbServer::XvfbServer() {
     }
     ::close(fds[1]);
     try {
-        // Appended rather than ":" + number: GCC 12 at -O3 warns falsely
-        // (-Wrestrict) about the inserting form.
-        display_ = ":";
-        display_ += ReadDisplayNumber(fds[0]);
+        // Built by push_back and append: GCC 12 at -O3 warns falsely
+        // (-Wrestrict) about ":" + number and about assigning ":".
+        const std::string number = ReadDisplayNumber(fds[0]);
+        display_.push_back(':');
+        display_.append(number);
     } catch (...) {
         ::close(fds[0]);
         throw;
