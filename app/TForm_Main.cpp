@@ -5,6 +5,7 @@
 #include "TAboutBox.h"
 #include "frames/ExceptionHandler.h"
 #include "pane/DesignFont.h"
+#include "pane/PaintBox.h"
 #include "pane/TFrame1.h"
 #include "pane/WaitCursor.h"
 
@@ -100,6 +101,12 @@ void TForm_Main::BuildMenu() {
     Quit1 = File1->addAction(QStringLiteral("&Quit"));
     Quit1->setObjectName(QStringLiteral("Quit1"));
     connect(Quit1, &QAction::triggered, this, [this] { Quit1Click(); });
+    View1 = menuBar()->addMenu(QStringLiteral("&View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    FitVideo1 = View1->addAction(QStringLiteral("&Fit video to pane"));
+    FitVideo1->setObjectName(QStringLiteral("FitVideo1"));
+    FitVideo1->setCheckable(true);
+    connect(FitVideo1, &QAction::toggled, this, [this] { FitVideo1Click(); });
     About1 = menuBar()->addAction(QStringLiteral("&About"));
     About1->setObjectName(QStringLiteral("About1"));
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
@@ -179,6 +186,12 @@ void TForm_Main::About1Click() {
     AboutBox->show();
     AboutBox->raise();
     AboutBox->activateWindow();
+}
+
+void TForm_Main::FitVideo1Click() {
+    const bool fit = FitVideo1->isChecked();
+    Frame_Video1->PaintBox_Video->SetFit(fit);
+    Frame_Video2->PaintBox_Video->SetFit(fit);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

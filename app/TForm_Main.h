@@ -1,7 +1,9 @@
 #pragma once
 // TForm_Main: the program's only main window. Two identical camera panes side
 // by side, Panel_Left and Panel_Right, with the splitter Splitter1 between
-// them; the menu "&File" -> "&Quit" and the top-level "&About".
+// them; the menu "&File" -> "&Quit", the menu "&View" -> "&Fit video to pane"
+// (off at first: frames unscaled at the video's top-left corner) and the
+// top-level "&About".
 //
 // The splitter keeps its share of the window width (SplitterRatio) when the
 // window is resized. Closing the window stops both cameras, left first, while
@@ -44,6 +46,8 @@ class TForm_Main : public QMainWindow {
 
     QMenu* File1;
     QAction* Quit1;
+    QMenu* View1;
+    QAction* FitVideo1;
     QAction* About1;
     QSplitter* Splitter1;
     QFrame* Panel_Left;
@@ -73,6 +77,7 @@ class TForm_Main : public QMainWindow {
     void FormClose();
     void Quit1Click();
     void About1Click();
+    void FitVideo1Click();
 
     QFrame* MakePanel(const char* name, pane::TFrame1*& frame, const char* frameName);
     void BuildMenu();

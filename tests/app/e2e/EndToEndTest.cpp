@@ -397,5 +397,43 @@ TEST_F(EndToEndTest, MainWindowDestroyedFromOutsideEndsTheProgram) {
     ExpectCleanExit("the window was destroyed");
 }
 
+// View > "Fit video to pane": the whole 640 x 480 pattern, shrunk to the
+// paint box's width and centred, the pane's colour above and below it. Unscaled,
+// the box would show the pattern's top-left part only: a magenta bar and the
+// middle of the grey ramp at its right edge.
+TEST_F(EndToEndTest, FitVideoToPaneShowsTheWholePicture) {
+    const std::string window = Launch("Scene=pattern");
+    Click(left_ + kRunVideo.center());
+    Keys({"alt+v"});
+    Keys({"f"});
+    std::this_thread::sleep_for(500ms);
+    // The paint box keeps the design's margins: 1 pixel on the right and 8
+    // below inside the pane, whose panel has a bevel all round.
+    const int paneWidth = kLeftPanelWidth - 2 * kBevel;
+    const int paneHeight = kWindowHeight - MenuBarHeight() - 2 * kBevel;
+    const QSize box(paneWidth - kPaintBoxOrigin.x() - 1, paneHeight - kPaintBoxOrigin.y() - 8);
+    const QImage shown = Grab(QRect(left_ + kPaintBoxOrigin, box));
+    Grab(frame_).save(QStringLiteral("app_end_to_end_fit.png"));
+    const int height =
+        (box.width() * kPatternSize.height() + kPatternSize.width() / 2) / kPatternSize.width();
+    const int top = (box.height() - height) / 2;
+    const int bottom = top + height - 1;
+    const int right = box.width() - 1;
+    auto grey = [&](int x, int y) { return qGray(shown.pixel(x, y)); };
+    // Margins in one colour, the pane's, above and below the picture.
+    const QRgb margin = shown.pixel(0, 0);
+    for (const int x : {0, box.width() / 2, right}) {
+        EXPECT_EQ(shown.pixel(x, top - 2), margin) << x;
+        EXPECT_EQ(shown.pixel(x, bottom + 2), margin) << x;
+    }
+    // The picture's corners: the white and the black bar at the top, the
+    // ramp's black and white ends at the bottom.
+    EXPECT_NEAR(grey(3, top + 3), 191, 25);
+    EXPECT_LT(grey(right - 3, top + 3), 40);
+    EXPECT_LT(grey(3, bottom - 3), 40);
+    EXPECT_GT(grey(right - 3, bottom - 3), 215);
+    QuitAndExpectCleanExit(window);
+}
+
 } // namespace
 } // namespace kamsel::e2e
