@@ -1,5 +1,6 @@
 #include "TForm_Main.h"
 
+#include "ChoiceStore.h"
 #include "ProgramInfo.h"
 #include "SnapshotLocation.h"
 #include "TAboutBox.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -68,6 +70,15 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent) {
     // knows; until it tells, the frame counts as nothing.
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
+
+    choices_ = std::make_unique<ChoiceStore>();
+    remembered_ = choices_->Read();
+    const QScopedValueRollback restoring(restoring_, true);
+    // A remembered place and size replace the design's centring.
+    if (!remembered_.Geometry.isEmpty() && restoreGeometry(remembered_.Geometry))
+        outerSizeFitted_ = true;
+    SplitterRatio = remembered_.SplitterRatio;
+    FitVideo1->setChecked(remembered_.FitVideo);
 }
 
 TForm_Main::~TForm_Main() = default;
@@ -120,11 +131,41 @@ void TForm_Main::FormShow() {
     Frame_Video1->InitFrame();
     Frame_Video2->InitFrame();
     Frame_Video2->Label_Cameras->setText(QStringLiteral("Camera #2"));
+    RestorePaneChoices();
+}
+
+void TForm_Main::RestorePaneChoices() {
+    if (panesRestored_)
+        return;
+    panesRestored_ = true;
+    const QScopedValueRollback restoring(restoring_, true);
+    Frame_Video1->RestoreChoices(remembered_.Panes[0]);
+    Frame_Video2->RestoreChoices(remembered_.Panes[1]);
+    Frame_Video1->ChoiceChanged = [this] { SaveChoices(); };
+    Frame_Video2->ChoiceChanged = [this] { SaveChoices(); };
+}
+
+RememberedChoices TForm_Main::CurrentChoices() const {
+    RememberedChoices choices = remembered_;
+    choices.Geometry = saveGeometry();
+    choices.SplitterRatio = SplitterRatio;
+    choices.FitVideo = FitVideo1->isChecked();
+    if (panesRestored_) {
+        choices.Panes[0] = Frame_Video1->Choices();
+        choices.Panes[1] = Frame_Video2->Choices();
+    }
+    return choices;
+}
+
+void TForm_Main::SaveChoices() {
+    if (!restoring_ && choices_)
+        choices_->Write(CurrentChoices());
 }
 
 void TForm_Main::Splitter1Moved() {
     const int h = Splitter1->handleWidth() / 2;
     SplitterRatio = static_cast<double>(Panel_Left->width() + h) / frameGeometry().width();
+    SaveChoices();
 }
 
 void TForm_Main::FormResize() {
@@ -192,6 +233,7 @@ void TForm_Main::FitVideo1Click() {
     const bool fit = FitVideo1->isChecked();
     Frame_Video1->PaintBox_Video->SetFit(fit);
     Frame_Video2->PaintBox_Video->SetFit(fit);
+    SaveChoices();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
@@ -226,6 +268,7 @@ void TForm_Main::FormCloseQuery(bool& canClose) {
 }
 
 void TForm_Main::FormClose() {
+    SaveChoices();
     RunShutdownStep([this] { Frame_Video1->ReleaseVideo(); });
     RunShutdownStep([this] { Frame_Video2->ReleaseVideo(); });
 }

@@ -10,9 +10,19 @@
 // both frame facades still exist, and only then releases the facades, so no
 // capture object outlives its facade.
 //
+// The user's choices (window geometry, splitter share, "Fit video to pane",
+// each pane's camera, video size, display mode and settings rows) are read
+// from the user's settings when the window is created, the panes' when it is
+// first shown, and written whenever one changes and when the window closes.
+// Without stored choices the window starts as designed.
+//
 // Threads: user-interface thread only.
 
+#include "RememberedChoices.h"
+
 #include <QMainWindow>
+
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -25,6 +35,7 @@ class TFrame1;
 
 namespace kamsel::app {
 
+class ChoiceStore;
 class TAboutBox;
 
 class TForm_Main : public QMainWindow {
@@ -78,6 +89,10 @@ class TForm_Main : public QMainWindow {
     void Quit1Click();
     void About1Click();
     void FitVideo1Click();
+    // The choices as they are now; the panes' remembered ones until restored.
+    RememberedChoices CurrentChoices() const;
+    void SaveChoices();
+    void RestorePaneChoices();
 
     QFrame* MakePanel(const char* name, pane::TFrame1*& frame, const char* frameName);
     void BuildMenu();
@@ -88,6 +103,12 @@ class TForm_Main : public QMainWindow {
 
     bool outerSizeFitted_ = false;
     bool closing_ = false;
+    std::unique_ptr<ChoiceStore> choices_;
+    // Read when the window was created; the panes get theirs once listed.
+    RememberedChoices remembered_;
+    bool panesRestored_ = false;
+    // Set while the remembered choices are put back: nothing to write then.
+    bool restoring_ = false;
 };
 
 } // namespace kamsel::app

@@ -23,6 +23,7 @@
 #include "pane/ElidedLabel.h"
 #include "pane/FrameHandler.h"
 #include "pane/FrameView.h"
+#include "pane/PaneChoices.h"
 #include "pane/TImageControlRow.h"
 
 #include <QFrame>
@@ -95,6 +96,15 @@ class TFrame1 : public QFrame, public FrameView {
     // Lists the capture devices in ComboBox_Cams and selects the one selected
     // before when the same name is still at the same place, else the first.
     void UpdateCameraList();
+    // The user's choices, to be remembered for the next run.
+    PaneChoices Choices() const;
+    // Puts back remembered choices, after InitFrame; never starts the camera.
+    // A camera no longer listed leaves the first one selected; the video size
+    // is chosen when the camera starts, if the camera still offers it.
+    void RestoreChoices(const PaneChoices& choices);
+    // Called after the user changed one of the choices.
+    std::function<void()> ChoiceChanged;
+
     // Fills the paint box with the pane's colour.
     void ClearPaintBox();
 
@@ -160,12 +170,18 @@ class TFrame1 : public QFrame, public FrameView {
     void ShowIdleButtons();
     void FillControlRows();
     void ShowError(const QString& message);
+    // Chooses the remembered video size once the started camera lists its
+    // sizes, if it offers it.
+    void ChoosePreferredVideoSize();
+    void NotifyChoiceChanged();
     QString AppFolder() const;
 
     Services services_;
     FrameHandler handler_;
     // Set while SpeedButton_StopClick runs.
     bool FStopping = false;
+    // The video size line last chosen, by the user or remembered.
+    QString FPreferredVideoSize;
 };
 
 } // namespace kamsel::pane

@@ -435,5 +435,64 @@ TEST_F(EndToEndTest, FitVideoToPaneShowsTheWholePicture) {
     QuitAndExpectCleanExit(window);
 }
 
+// Started again, the program shows the choices of the last run: the left
+// pane's display mode and the right pane's camera are back, and no camera
+// runs until the user starts one.
+TEST_F(EndToEndTest, RestartBringsBackTheChoicesWithoutStartingTheCamera) {
+    const std::string cameras = "Scene=pattern;Other=pattern";
+    std::string window = Launch(cameras);
+    Click(right_ + kComboBoxCams.center());
+    Keys({"Down"});
+    Click(left_ + kComboBoxDisplayMode.center());
+    Keys({"Home", "Down", "Down", "Down", "Return"});
+    Click(left_ + kRunVideo.center());
+    // The boxes' texts, inside their frames and left of their arrows.
+    auto text = [](const QRect& box, const QPoint& pane) {
+        return QRect(pane + box.topLeft() + QPoint(4, 4), box.size() - QSize(30, 8));
+    };
+    const QImage mode = Grab(text(kComboBoxDisplayMode, left_));
+    const QImage camera = Grab(text(kComboBoxCams, right_));
+    QuitAndExpectCleanExit(window);
+
+    window = Launch(cameras);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(Grab(text(kComboBoxDisplayMode, left_)), mode) << "the display mode is not back";
+    EXPECT_EQ(Grab(text(kComboBoxCams, right_)), camera) << "the camera is not back";
+    const QRect video(left_ + kPaintBoxOrigin, QSize(300, 300));
+    const QImage first = Grab(video);
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(ChangedShare(first, Grab(video)), 0.0) << "a camera runs by itself";
+    QuitAndExpectCleanExit(window);
+}
+
+// Every run of the program here has a configuration folder of its own, emptied
+// before each test: a developer's remembered choices, or an earlier test's,
+// never change what a test sees.
+class PrivateConfigHome : public ::testing::EmptyTestEventListener {
+  public:
+    PrivateConfigHome()
+        : folder_(std::filesystem::temp_directory_path() /
+                  ("kamsel_e2e_config_" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(folder_);
+        ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    }
+    ~PrivateConfigHome() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    void OnTestStart(const ::testing::TestInfo&) override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_ / "KamselDemo", ignored);
+    }
+
+  private:
+    std::filesystem::path folder_;
+};
+
+const bool kPrivateConfigHome = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PrivateConfigHome);
+    return true;
+}();
+
 } // namespace
 } // namespace kamsel::e2e
