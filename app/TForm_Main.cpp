@@ -2,6 +2,7 @@
 
 #include "ChoiceStore.h"
 #include "ProgramInfo.h"
+#include "SnapshotFolderOpener.h"
 #include "SnapshotLocation.h"
 #include "TAboutBox.h"
 #include "frames/ExceptionHandler.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
@@ -109,6 +111,9 @@ QFrame* TForm_Main::MakePanel(const char* name, pane::TFrame1*& frame, const cha
 void TForm_Main::BuildMenu() {
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
+    OpenSnapshotFolder1 = File1->addAction(QStringLiteral("&Open snapshot folder"));
+    OpenSnapshotFolder1->setObjectName(QStringLiteral("OpenSnapshotFolder1"));
+    connect(OpenSnapshotFolder1, &QAction::triggered, this, [this] { OpenSnapshotFolder1Click(); });
     Quit1 = File1->addAction(QStringLiteral("&Quit"));
     Quit1->setObjectName(QStringLiteral("Quit1"));
     connect(Quit1, &QAction::triggered, this, [this] { Quit1Click(); });
@@ -215,6 +220,12 @@ void TForm_Main::resizeEvent(QResizeEvent* event) {
 void TForm_Main::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     FitOuterSize();
+}
+
+void TForm_Main::OpenSnapshotFolder1Click() {
+    const QString failure = SnapshotFolderOpener(SnapshotLocation::AppFolder()).Open();
+    if (!failure.isEmpty())
+        QMessageBox::critical(this, QStringLiteral("Error"), failure, QMessageBox::Ok);
 }
 
 void TForm_Main::Quit1Click() {

@@ -1,7 +1,7 @@
 #pragma once
 // TForm_Main: the program's only main window. Two identical camera panes side
 // by side, Panel_Left and Panel_Right, with the splitter Splitter1 between
-// them; the menu "&File" -> "&Quit", the menu "&View" -> "&Fit video to pane"
+// them; the menu "&File" -> "&Open snapshot folder", "&Quit", the menu "&View" -> "&Fit video to pane"
 // (off at first: frames unscaled at the video's top-left corner) and the
 // top-level "&About".
 //
@@ -56,6 +56,7 @@ class TForm_Main : public QMainWindow {
     static QString Caption();
 
     QMenu* File1;
+    QAction* OpenSnapshotFolder1;
     QAction* Quit1;
     QMenu* View1;
     QAction* FitVideo1;
@@ -86,6 +87,7 @@ class TForm_Main : public QMainWindow {
     void FormShow();
     void FormCloseQuery(bool& canClose);
     void FormClose();
+    void OpenSnapshotFolder1Click();
     void Quit1Click();
     void About1Click();
     void FitVideo1Click();
