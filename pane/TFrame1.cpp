@@ -2,6 +2,7 @@
 
 #include "pane/AnchorPanel.h"
 #include "pane/DesignFont.h"
+#include "pane/DeviceFolderWatcher.h"
 #include "pane/ElidedLabel.h"
 #include "pane/PaintBox.h"
 #include "pane/SpeedButton.h"
@@ -212,6 +213,9 @@ void TFrame1::InitFrame() {
         OnStreamEnded(reason);
     };
     UpdateCameraList();
+    if (!services_.DeviceFolder.isEmpty())
+        deviceWatcher_ =
+            std::make_unique<DeviceFolderWatcher>(services_.DeviceFolder, [this] { DevicesChanged(); });
     if (!FControlRows[0].Created())
         CreateControlRows();
 }
@@ -230,6 +234,7 @@ void TFrame1::StopVideoIfRunning() {
 void TFrame1::ReleaseVideo() {
     if (!FVideoImage)
         return;
+    deviceWatcher_.reset();
     FVideoImage.reset();
     FInitialised = false;
 }
@@ -262,6 +267,13 @@ void TFrame1::UpdateCameraList() {
     }
     ComboBox_Cams->setCurrentIndex(keepSelection ? previousIndex : 0);
     SpeedButton_RunVideo->setEnabled(true);
+}
+
+void TFrame1::DevicesChanged() {
+    // A running or paused pane keeps its list: the camera in use is listed
+    // as it was started.
+    if (FVideoImage && !SpeedButton_Stop->isEnabled() && ComboBox_Cams->isEnabled())
+        UpdateCameraList();
 }
 
 void TFrame1::Updatelistofcameras1Click() {

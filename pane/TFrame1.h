@@ -42,6 +42,7 @@ class QToolButton;
 namespace kamsel::pane {
 
 class AnchorPanel;
+class DeviceFolderWatcher;
 class PaintBox;
 
 class TFrame1 : public QFrame, public FrameView {
@@ -56,6 +57,9 @@ class TFrame1 : public QFrame, public FrameView {
         // Shows an error to the user and returns when it has been seen; empty:
         // a modal error box with an OK button over the pane.
         std::function<void(QWidget& pane, const QString& message)> ErrorBox;
+        // Where V4L2 devices appear and disappear; while the pane is not
+        // running, its camera list follows them by itself. Empty: not watched.
+        QString DeviceFolder = QStringLiteral("/dev");
     };
 
     static constexpr int kDesignWidth = 368;
@@ -174,6 +178,8 @@ class TFrame1 : public QFrame, public FrameView {
     // sizes, if it offers it.
     void ChoosePreferredVideoSize();
     void NotifyChoiceChanged();
+    // A device came or went: a pane that is not running lists the cameras again.
+    void DevicesChanged();
     QString AppFolder() const;
 
     Services services_;
@@ -182,6 +188,8 @@ class TFrame1 : public QFrame, public FrameView {
     bool FStopping = false;
     // The video size line last chosen, by the user or remembered.
     QString FPreferredVideoSize;
+    // Lives from InitFrame to ReleaseVideo.
+    std::unique_ptr<DeviceFolderWatcher> deviceWatcher_;
 };
 
 } // namespace kamsel::pane
