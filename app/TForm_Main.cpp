@@ -1,10 +1,13 @@
 #include "TForm_Main.h"
 
+#include "ChoiceStore.h"
 #include "ProgramInfo.h"
+#include "SnapshotFolderOpener.h"
 #include "SnapshotLocation.h"
 #include "TAboutBox.h"
 #include "frames/ExceptionHandler.h"
 #include "pane/DesignFont.h"
+#include "pane/PaintBox.h"
 #include "pane/TFrame1.h"
 #include "pane/WaitCursor.h"
 
@@ -15,6 +18,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -67,6 +72,15 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent) {
     // knows; until it tells, the frame counts as nothing.
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
+
+    choices_ = std::make_unique<ChoiceStore>();
+    remembered_ = choices_->Read();
+    const QScopedValueRollback restoring(restoring_, true);
+    // A remembered place and size replace the design's centring.
+    if (!remembered_.Geometry.isEmpty() && restoreGeometry(remembered_.Geometry))
+        outerSizeFitted_ = true;
+    SplitterRatio = remembered_.SplitterRatio;
+    FitVideo1->setChecked(remembered_.FitVideo);
 }
 
 TForm_Main::~TForm_Main() = default;
@@ -97,9 +111,18 @@ QFrame* TForm_Main::MakePanel(const char* name, pane::TFrame1*& frame, const cha
 void TForm_Main::BuildMenu() {
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
+    OpenSnapshotFolder1 = File1->addAction(QStringLiteral("&Open snapshot folder"));
+    OpenSnapshotFolder1->setObjectName(QStringLiteral("OpenSnapshotFolder1"));
+    connect(OpenSnapshotFolder1, &QAction::triggered, this, [this] { OpenSnapshotFolder1Click(); });
     Quit1 = File1->addAction(QStringLiteral("&Quit"));
     Quit1->setObjectName(QStringLiteral("Quit1"));
     connect(Quit1, &QAction::triggered, this, [this] { Quit1Click(); });
+    View1 = menuBar()->addMenu(QStringLiteral("&View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    FitVideo1 = View1->addAction(QStringLiteral("&Fit video to pane"));
+    FitVideo1->setObjectName(QStringLiteral("FitVideo1"));
+    FitVideo1->setCheckable(true);
+    connect(FitVideo1, &QAction::toggled, this, [this] { FitVideo1Click(); });
     About1 = menuBar()->addAction(QStringLiteral("&About"));
     About1->setObjectName(QStringLiteral("About1"));
     connect(About1, &QAction::triggered, this, [this] { About1Click(); });
@@ -113,11 +136,41 @@ void TForm_Main::FormShow() {
     Frame_Video1->InitFrame();
     Frame_Video2->InitFrame();
     Frame_Video2->Label_Cameras->setText(QStringLiteral("Camera #2"));
+    RestorePaneChoices();
+}
+
+void TForm_Main::RestorePaneChoices() {
+    if (panesRestored_)
+        return;
+    panesRestored_ = true;
+    const QScopedValueRollback restoring(restoring_, true);
+    Frame_Video1->RestoreChoices(remembered_.Panes[0]);
+    Frame_Video2->RestoreChoices(remembered_.Panes[1]);
+    Frame_Video1->ChoiceChanged = [this] { SaveChoices(); };
+    Frame_Video2->ChoiceChanged = [this] { SaveChoices(); };
+}
+
+RememberedChoices TForm_Main::CurrentChoices() const {
+    RememberedChoices choices = remembered_;
+    choices.Geometry = saveGeometry();
+    choices.SplitterRatio = SplitterRatio;
+    choices.FitVideo = FitVideo1->isChecked();
+    if (panesRestored_) {
+        choices.Panes[0] = Frame_Video1->Choices();
+        choices.Panes[1] = Frame_Video2->Choices();
+    }
+    return choices;
+}
+
+void TForm_Main::SaveChoices() {
+    if (!restoring_ && choices_)
+        choices_->Write(CurrentChoices());
 }
 
 void TForm_Main::Splitter1Moved() {
     const int h = Splitter1->handleWidth() / 2;
     SplitterRatio = static_cast<double>(Panel_Left->width() + h) / frameGeometry().width();
+    SaveChoices();
 }
 
 void TForm_Main::FormResize() {
@@ -169,6 +222,12 @@ void TForm_Main::moveEvent(QMoveEvent* event) {
     FitOuterSize();
 }
 
+void TForm_Main::OpenSnapshotFolder1Click() {
+    const QString failure = SnapshotFolderOpener(SnapshotLocation::AppFolder()).Open();
+    if (!failure.isEmpty())
+        QMessageBox::critical(this, QStringLiteral("Error"), failure, QMessageBox::Ok);
+}
+
 void TForm_Main::Quit1Click() {
     close();
 }
@@ -179,6 +238,13 @@ void TForm_Main::About1Click() {
     AboutBox->show();
     AboutBox->raise();
     AboutBox->activateWindow();
+}
+
+void TForm_Main::FitVideo1Click() {
+    const bool fit = FitVideo1->isChecked();
+    Frame_Video1->PaintBox_Video->SetFit(fit);
+    Frame_Video2->PaintBox_Video->SetFit(fit);
+    SaveChoices();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
@@ -213,6 +279,7 @@ void TForm_Main::FormCloseQuery(bool& canClose) {
 }
 
 void TForm_Main::FormClose() {
+    SaveChoices();
     RunShutdownStep([this] { Frame_Video1->ReleaseVideo(); });
     RunShutdownStep([this] { Frame_Video2->ReleaseVideo(); });
 }

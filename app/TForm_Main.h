@@ -1,16 +1,28 @@
 #pragma once
 // TForm_Main: the program's only main window. Two identical camera panes side
 // by side, Panel_Left and Panel_Right, with the splitter Splitter1 between
-// them; the menu "&File" -> "&Quit" and the top-level "&About".
+// them; the menu "&File" -> "&Open snapshot folder", "&Quit", the menu "&View" -> "&Fit video to pane"
+// (off at first: frames unscaled at the video's top-left corner) and the
+// top-level "&About".
 //
 // The splitter keeps its share of the window width (SplitterRatio) when the
 // window is resized. Closing the window stops both cameras, left first, while
 // both frame facades still exist, and only then releases the facades, so no
 // capture object outlives its facade.
 //
+// The user's choices (window geometry, splitter share, "Fit video to pane",
+// each pane's camera, video size, display mode and settings rows) are read
+// from the user's settings when the window is created, the panes' when it is
+// first shown, and written whenever one changes and when the window closes.
+// Without stored choices the window starts as designed.
+//
 // Threads: user-interface thread only.
 
+#include "RememberedChoices.h"
+
 #include <QMainWindow>
+
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -23,6 +35,7 @@ class TFrame1;
 
 namespace kamsel::app {
 
+class ChoiceStore;
 class TAboutBox;
 
 class TForm_Main : public QMainWindow {
@@ -43,7 +56,10 @@ class TForm_Main : public QMainWindow {
     static QString Caption();
 
     QMenu* File1;
+    QAction* OpenSnapshotFolder1;
     QAction* Quit1;
+    QMenu* View1;
+    QAction* FitVideo1;
     QAction* About1;
     QSplitter* Splitter1;
     QFrame* Panel_Left;
@@ -71,8 +87,14 @@ class TForm_Main : public QMainWindow {
     void FormShow();
     void FormCloseQuery(bool& canClose);
     void FormClose();
+    void OpenSnapshotFolder1Click();
     void Quit1Click();
     void About1Click();
+    void FitVideo1Click();
+    // The choices as they are now; the panes' remembered ones until restored.
+    RememberedChoices CurrentChoices() const;
+    void SaveChoices();
+    void RestorePaneChoices();
 
     QFrame* MakePanel(const char* name, pane::TFrame1*& frame, const char* frameName);
     void BuildMenu();
@@ -83,6 +105,12 @@ class TForm_Main : public QMainWindow {
 
     bool outerSizeFitted_ = false;
     bool closing_ = false;
+    std::unique_ptr<ChoiceStore> choices_;
+    // Read when the window was created; the panes get theirs once listed.
+    RememberedChoices remembered_;
+    bool panesRestored_ = false;
+    // Set while the remembered choices are put back: nothing to write then.
+    bool restoring_ = false;
 };
 
 } // namespace kamsel::app

@@ -1,5 +1,7 @@
 #include "pane/PaintBox.h"
 
+#include "pane/BoxShrink.h"
+#include "pane/FitRect.h"
 #include "platform/media/PixelKernels.h"
 
 #include <QPaintEngine>
@@ -10,6 +12,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace kamsel::pane {
 
@@ -36,17 +39,42 @@ QColor PaintBox::Background() const {
     return palette().color(QPalette::Window);
 }
 
+void PaintBox::SetFit(bool fit) {
+    if (fit == fit_)
+        return;
+    fit_ = fit;
+    if (fit_) {
+        const QImage shown = pending_;
+        Settle();
+        if (!shown.isNull())
+            DrawFitted(shown);
+    } else {
+        const QImage shown = std::exchange(fitted_, QImage());
+        backing_.fill(Background());
+        if (!shown.isNull())
+            DrawUnscaled(shown);
+        update();
+    }
+}
+
 void PaintBox::Draw(const frames::Bitmap24& bitmap) {
-    const int width = std::min(bitmap.Width(), backing_.width());
-    const int height = std::min(bitmap.Height(), backing_.height());
+    if (fit_)
+        DrawFitted(bitmap.Image());
+    else
+        DrawUnscaled(bitmap.Image());
+}
+
+void PaintBox::DrawUnscaled(const QImage& image) {
+    const int width = std::min(image.width(), backing_.width());
+    const int height = std::min(image.height(), backing_.height());
     if (width <= 0 || height <= 0)
         return;
-    if (bitmap.Format() == frames::PixelFormat::Bits24) {
+    if (image.format() == QImage::Format_BGR888) {
         // A frame that covers the pending one replaces it; one that does not
         // leaves it in the backing image first.
         if (width < pendingSize_.width() || height < pendingSize_.height())
             Settle();
-        pending_ = bitmap.Image();
+        pending_ = image;
         pendingSize_ = QSize(width, height);
     } else {
         // Other formats come from still-image decoding only; the toolkit
@@ -54,9 +82,27 @@ void PaintBox::Draw(const frames::Bitmap24& bitmap) {
         Settle();
         QPainter painter(&backing_);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, bitmap.Image());
+        painter.drawImage(0, 0, image);
     }
     update(0, 0, width, height);
+}
+
+void PaintBox::DrawFitted(const QImage& image) {
+    fitted_ = image;
+    const QRect rect = FitRect(image.size(), backing_.size());
+    if (rect.isEmpty())
+        return;
+    backing_.fill(Background());
+    if (image.format() == QImage::Format_BGR888 && rect.width() <= image.width() &&
+        rect.height() <= image.height()) {
+        BoxShrink(image, backing_, rect);
+    } else {
+        QPainter painter(&backing_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(rect), image);
+    }
+    update();
 }
 
 void PaintBox::Settle() {
@@ -72,6 +118,7 @@ const QImage& PaintBox::Backing() {
 }
 
 void PaintBox::Clear() {
+    fitted_ = QImage();
     pending_ = QImage();
     pendingSize_ = QSize();
     backing_.fill(Background());
@@ -133,6 +180,8 @@ void PaintBox::resizeEvent(QResizeEvent* event) {
         painter.drawImage(0, 0, backing_);
     }
     backing_ = std::move(resized);
+    if (fit_ && !fitted_.isNull())
+        DrawFitted(fitted_);
 }
 
 } // namespace kamsel::pane

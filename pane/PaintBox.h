@@ -19,6 +19,13 @@
 // grows, the new area takes the background (the pane's colour); when it
 // shrinks, the cut part is gone.
 //
+// Fitted (SetFit), each frame is instead scaled into the box, its aspect
+// ratio kept and centred (FitRect), the margins in the background colour;
+// shrinking averages the pixels each box pixel covers (BoxShrink), so fine
+// detail turns to grey rather than to flicker. The last frame is kept
+// (shared) so that a resize or switching fitting off draws it again. Only
+// the picture changes: whatever reads the frame itself sees it whole.
+//
 // Threads: user-interface thread.
 
 #include "frames/Bitmap24.h"
@@ -32,7 +39,12 @@ class PaintBox : public QWidget {
   public:
     explicit PaintBox(QWidget* parent);
 
-    // Draws bitmap with its top-left corner at (0, 0) of the box. The box
+    // Scales each frame into the box (true) or draws it unscaled at (0, 0),
+    // as by default. The frame shown now is drawn again the new way.
+    void SetFit(bool fit);
+    bool Fit() const { return fit_; }
+
+    // Draws bitmap with its top-left corner at (0, 0) of the box, or fitted. The box
     // shows bitmap as it is now; the caller may change or drop it afterwards
     // (its pixels are shared, not copied). The screen is updated at the next
     // paint.
@@ -51,6 +63,8 @@ class PaintBox : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void DrawUnscaled(const QImage& image);
+    void DrawFitted(const QImage& image);
     // Converts the pending frame into the backing image.
     void Settle();
     // Paints rect: where the pending frame covers it converted straight onto
@@ -66,6 +80,9 @@ class PaintBox : public QWidget {
     // covers the box, it is the box's picture.
     QImage pending_;
     QSize pendingSize_;
+    bool fit_ = false;
+    // While fitting: the newest frame, its pixels shared with its bitmap.
+    QImage fitted_;
 };
 
 } // namespace kamsel::pane

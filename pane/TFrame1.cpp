@@ -2,6 +2,7 @@
 
 #include "pane/AnchorPanel.h"
 #include "pane/DesignFont.h"
+#include "pane/DeviceFolderWatcher.h"
 #include "pane/ElidedLabel.h"
 #include "pane/PaintBox.h"
 #include "pane/SpeedButton.h"
@@ -99,6 +100,7 @@ void TFrame1::CreateCameraBox() {
     Updatelistofcameras1 = PopupMenu1->addAction(QStringLiteral("Update list of cameras"));
     Updatelistofcameras1->setObjectName(QStringLiteral("Updatelistofcameras1"));
     connect(Updatelistofcameras1, &QAction::triggered, this, [this] { Updatelistofcameras1Click(); });
+    connect(ComboBox_Cams, &QComboBox::activated, this, [this] { NotifyChoiceChanged(); });
     // The box's own menu and the one of its edit field both give way to ours.
     for (QWidget* widget :
          {static_cast<QWidget*>(ComboBox_Cams), static_cast<QWidget*>(ComboBox_Cams->lineEdit())}) {
@@ -148,6 +150,7 @@ void TFrame1::CreateModeAndSizeBoxes() {
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     top.Place(*ComboBox1, QRect(216, 56, 121, 21));
     connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+    connect(ComboBox_DisplayMode, &QComboBox::activated, this, [this] { NotifyChoiceChanged(); });
 }
 
 void TFrame1::CreateSettingsToggle() {
@@ -210,6 +213,9 @@ void TFrame1::InitFrame() {
         OnStreamEnded(reason);
     };
     UpdateCameraList();
+    if (!services_.DeviceFolder.isEmpty())
+        deviceWatcher_ =
+            std::make_unique<DeviceFolderWatcher>(services_.DeviceFolder, [this] { DevicesChanged(); });
     if (!FControlRows[0].Created())
         CreateControlRows();
 }
@@ -228,6 +234,7 @@ void TFrame1::StopVideoIfRunning() {
 void TFrame1::ReleaseVideo() {
     if (!FVideoImage)
         return;
+    deviceWatcher_.reset();
     FVideoImage.reset();
     FInitialised = false;
 }
@@ -260,6 +267,13 @@ void TFrame1::UpdateCameraList() {
     }
     ComboBox_Cams->setCurrentIndex(keepSelection ? previousIndex : 0);
     SpeedButton_RunVideo->setEnabled(true);
+}
+
+void TFrame1::DevicesChanged() {
+    // A running or paused pane keeps its list: the camera in use is listed
+    // as it was started.
+    if (FVideoImage && !SpeedButton_Stop->isEnabled() && ComboBox_Cams->isEnabled())
+        UpdateCameraList();
 }
 
 void TFrame1::Updatelistofcameras1Click() {
@@ -308,7 +322,17 @@ void TFrame1::SpeedButton_RunVideoClick() {
     ComboBox1->clear();
     ComboBox1->addItems(sizes);
     ComboBox1->setCurrentIndex(-1);
+    ChoosePreferredVideoSize();
     FillControlRows();
+}
+
+void TFrame1::ChoosePreferredVideoSize() {
+    const int preferred = FPreferredVideoSize.isEmpty() ? -1 : ComboBox1->findText(FPreferredVideoSize);
+    if (preferred < 0)
+        return;
+    ComboBox1->setCurrentIndex(preferred);
+    FVideoImage->SetResolutionByIndex(preferred);
+    ShowVideoSize();
 }
 
 void TFrame1::FillControlRows() {
@@ -412,6 +436,8 @@ void TFrame1::ComboBox1Change() {
         return;
     FVideoImage->SetResolutionByIndex(ComboBox1->currentIndex());
     ShowVideoSize();
+    FPreferredVideoSize = ComboBox1->currentText();
+    NotifyChoiceChanged();
 }
 
 void TFrame1::ShowVideoSize() {
@@ -423,6 +449,48 @@ void TFrame1::ShowVideoSize() {
 void TFrame1::SpeedButton1Click() {
     Panel_Top->setFixedHeight(Panel_Top->height() == kTopHeight ? kTopHeightSettings : kTopHeight);
     layout()->activate(); // the video area follows at once, not at the next event
+    NotifyChoiceChanged();
+}
+
+// ---- remembered choices ----
+
+PaneChoices TFrame1::Choices() const {
+    PaneChoices choices;
+    const int camera = ComboBox_Cams->currentIndex();
+    if (camera >= 0 && ComboBox_Cams->itemText(camera) != kNoCameras) {
+        choices.Camera = ComboBox_Cams->itemText(camera);
+        choices.CameraIndex = camera;
+    }
+    choices.VideoSize = FPreferredVideoSize;
+    choices.DisplayMode = ComboBox_DisplayMode->currentIndex();
+    choices.SettingsOpen = Panel_Top->height() != kTopHeight;
+    return choices;
+}
+
+void TFrame1::RestoreChoices(const PaneChoices& choices) {
+    // By name first; among several cameras of that name, the one at the
+    // remembered place.
+    int camera = -1;
+    for (int i = 0; i < ComboBox_Cams->count(); ++i) {
+        if (ComboBox_Cams->itemText(i) != choices.Camera || choices.Camera == kNoCameras)
+            continue;
+        if (camera < 0 || i == choices.CameraIndex)
+            camera = i;
+    }
+    if (camera >= 0 && ComboBox_Cams->isEnabled())
+        ComboBox_Cams->setCurrentIndex(camera);
+    FPreferredVideoSize = choices.VideoSize;
+    if (choices.DisplayMode >= 0 && choices.DisplayMode < ComboBox_DisplayMode->count())
+        ComboBox_DisplayMode->setCurrentIndex(choices.DisplayMode);
+    if (choices.SettingsOpen != (Panel_Top->height() != kTopHeight)) {
+        Panel_Top->setFixedHeight(choices.SettingsOpen ? kTopHeightSettings : kTopHeight);
+        layout()->activate();
+    }
+}
+
+void TFrame1::NotifyChoiceChanged() {
+    if (ChoiceChanged)
+        ChoiceChanged();
 }
 
 // ---- image controls ----

@@ -23,6 +23,7 @@
 #include "pane/ElidedLabel.h"
 #include "pane/FrameHandler.h"
 #include "pane/FrameView.h"
+#include "pane/PaneChoices.h"
 #include "pane/TImageControlRow.h"
 
 #include <QFrame>
@@ -41,6 +42,7 @@ class QToolButton;
 namespace kamsel::pane {
 
 class AnchorPanel;
+class DeviceFolderWatcher;
 class PaintBox;
 
 class TFrame1 : public QFrame, public FrameView {
@@ -55,6 +57,9 @@ class TFrame1 : public QFrame, public FrameView {
         // Shows an error to the user and returns when it has been seen; empty:
         // a modal error box with an OK button over the pane.
         std::function<void(QWidget& pane, const QString& message)> ErrorBox;
+        // Where V4L2 devices appear and disappear; while the pane is not
+        // running, its camera list follows them by itself. Empty: not watched.
+        QString DeviceFolder = QStringLiteral("/dev");
     };
 
     static constexpr int kDesignWidth = 368;
@@ -95,6 +100,15 @@ class TFrame1 : public QFrame, public FrameView {
     // Lists the capture devices in ComboBox_Cams and selects the one selected
     // before when the same name is still at the same place, else the first.
     void UpdateCameraList();
+    // The user's choices, to be remembered for the next run.
+    PaneChoices Choices() const;
+    // Puts back remembered choices, after InitFrame; never starts the camera.
+    // A camera no longer listed leaves the first one selected; the video size
+    // is chosen when the camera starts, if the camera still offers it.
+    void RestoreChoices(const PaneChoices& choices);
+    // Called after the user changed one of the choices.
+    std::function<void()> ChoiceChanged;
+
     // Fills the paint box with the pane's colour.
     void ClearPaintBox();
 
@@ -160,12 +174,22 @@ class TFrame1 : public QFrame, public FrameView {
     void ShowIdleButtons();
     void FillControlRows();
     void ShowError(const QString& message);
+    // Chooses the remembered video size once the started camera lists its
+    // sizes, if it offers it.
+    void ChoosePreferredVideoSize();
+    void NotifyChoiceChanged();
+    // A device came or went: a pane that is not running lists the cameras again.
+    void DevicesChanged();
     QString AppFolder() const;
 
     Services services_;
     FrameHandler handler_;
     // Set while SpeedButton_StopClick runs.
     bool FStopping = false;
+    // The video size line last chosen, by the user or remembered.
+    QString FPreferredVideoSize;
+    // Lives from InitFrame to ReleaseVideo.
+    std::unique_ptr<DeviceFolderWatcher> deviceWatcher_;
 };
 
 } // namespace kamsel::pane

@@ -1,15 +1,21 @@
 #include "TForm_Main.h"
+#include "ChoiceStore.h"
 #include "TAboutBox.h"
+#include "pane/AnchorPanel.h"
+#include "pane/PaintBox.h"
 #include "pane/TFrame1.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
 #include <QSplitter>
 #include <QSplitterHandle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -22,8 +28,13 @@ namespace {
 
 class TForm_MainTest : public ::testing::Test {
   protected:
-    // The panes list this camera, so both can run without hardware.
-    static void SetUpTestSuite() { qputenv("KAMSEL_VIRTUAL_CAMERAS", "Demo=pattern"); }
+    // The panes list these cameras, so both can run without hardware. The
+    // program reads them once.
+    static void SetUpTestSuite() { qputenv("KAMSEL_VIRTUAL_CAMERAS", "Demo=pattern;Other=pattern"); }
+
+    // Each test starts without remembered choices.
+    QTemporaryDir configuration;
+    test::ScopedEnvironment configHome{"XDG_CONFIG_HOME", configuration.path().toLocal8Bit().constData()};
 };
 
 TEST_F(TForm_MainTest, ShowsCentredAtDesignSizeWithHalvedSplitAndLabelledPanes) {
@@ -149,6 +160,58 @@ TEST_F(TForm_MainTest, ClosesAtOnceWhenNoPaneWasEverInitialised) {
     EXPECT_TRUE(form.close());
     EXPECT_EQ(form.Frame_Video1->FVideoImage, nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// What the user chose in one run is back in the next, without any camera
+// started; the remembered video size is chosen when the camera starts. A
+// camera that has gone leaves the first one selected.
+TEST_F(TForm_MainTest, RemembersTheUsersChoicesForTheNextRun) {
+    QString size;
+    {
+        TForm_Main form;
+        form.show();
+        form.FitVideo1->trigger();
+        pane::TFrame1& left = *form.Frame_Video1;
+        left.ComboBox_DisplayMode->setCurrentIndex(3);
+        emit left.ComboBox_DisplayMode->activated(3);
+        left.SpeedButton_RunVideoClick();
+        ASSERT_GT(left.ComboBox1->count(), 1);
+        left.ComboBox1->setCurrentIndex(left.ComboBox1->count() - 1);
+        emit left.ComboBox1->activated(left.ComboBox1->count() - 1);
+        size = left.ComboBox1->currentText();
+        pane::TFrame1& right = *form.Frame_Video2;
+        right.ComboBox_Cams->setCurrentIndex(1);
+        emit right.ComboBox_Cams->activated(1);
+        right.SpeedButton1Click();
+        form.resize(900, 500);
+        form.close();
+    }
+    {
+        TForm_Main form;
+        form.show();
+        EXPECT_EQ(form.size(), QSize(900, 500));
+        EXPECT_TRUE(form.FitVideo1->isChecked());
+        EXPECT_TRUE(form.Frame_Video2->PaintBox_Video->Fit());
+        pane::TFrame1& left = *form.Frame_Video1;
+        EXPECT_EQ(left.ComboBox_DisplayMode->currentIndex(), 3);
+        EXPECT_EQ(left.Panel_Top->height(), pane::TFrame1::kTopHeight);
+        EXPECT_EQ(form.Frame_Video2->ComboBox_Cams->currentText(), QStringLiteral("Other"));
+        EXPECT_EQ(form.Frame_Video2->Panel_Top->height(), pane::TFrame1::kTopHeightSettings);
+        EXPECT_FALSE(left.SpeedButton_Stop->isEnabled());
+        EXPECT_FALSE(form.Frame_Video2->SpeedButton_Stop->isEnabled());
+        left.SpeedButton_RunVideoClick();
+        EXPECT_EQ(left.ComboBox1->currentText(), size);
+        form.close();
+    }
+    // The right pane's camera unplugged meanwhile.
+    ChoiceStore store;
+    RememberedChoices choices = store.Read();
+    choices.Panes[1].Camera = QStringLiteral("Gone");
+    store.Write(choices);
+    TForm_Main form;
+    form.show();
+    EXPECT_EQ(form.Frame_Video2->ComboBox_Cams->currentIndex(), 0);
+    EXPECT_EQ(form.Frame_Video1->ComboBox_DisplayMode->currentIndex(), 3);
 }
 
 } // namespace

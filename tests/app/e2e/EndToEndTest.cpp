@@ -445,5 +445,102 @@ TEST_F(EndToEndTest, MainWindowDestroyedFromOutsideEndsTheProgram) {
     ExpectCleanExit("the window was destroyed");
 }
 
+// View > "Fit video to pane": the whole 640 x 480 pattern, shrunk to the
+// paint box's width and centred, the pane's colour above and below it. Unscaled,
+// the box would show the pattern's top-left part only: a magenta bar and the
+// middle of the grey ramp at its right edge.
+TEST_F(EndToEndTest, FitVideoToPaneShowsTheWholePicture) {
+    const std::string window = Launch("Scene=pattern");
+    Click(left_ + kRunVideo.center());
+    Keys({"alt+v"});
+    Keys({"f"});
+    std::this_thread::sleep_for(500ms);
+    // The paint box keeps the design's margins: 1 pixel on the right and 8
+    // below inside the pane, whose panel has a bevel all round.
+    const int paneWidth = kLeftPanelWidth - 2 * kBevel;
+    const int paneHeight = kWindowHeight - MenuBarHeight() - 2 * kBevel;
+    const QSize box(paneWidth - kPaintBoxOrigin.x() - 1, paneHeight - kPaintBoxOrigin.y() - 8);
+    const QImage shown = Grab(QRect(left_ + kPaintBoxOrigin, box));
+    Grab(frame_).save(QStringLiteral("app_end_to_end_fit.png"));
+    const int height =
+        (box.width() * kPatternSize.height() + kPatternSize.width() / 2) / kPatternSize.width();
+    const int top = (box.height() - height) / 2;
+    const int bottom = top + height - 1;
+    const int right = box.width() - 1;
+    auto grey = [&](int x, int y) { return qGray(shown.pixel(x, y)); };
+    // Margins in one colour, the pane's, above and below the picture.
+    const QRgb margin = shown.pixel(0, 0);
+    for (const int x : {0, box.width() / 2, right}) {
+        EXPECT_EQ(shown.pixel(x, top - 2), margin) << x;
+        EXPECT_EQ(shown.pixel(x, bottom + 2), margin) << x;
+    }
+    // The picture's corners: the white and the black bar at the top, the
+    // ramp's black and white ends at the bottom.
+    EXPECT_NEAR(grey(3, top + 3), 191, 25);
+    EXPECT_LT(grey(right - 3, top + 3), 40);
+    EXPECT_LT(grey(3, bottom - 3), 40);
+    EXPECT_GT(grey(right - 3, bottom - 3), 215);
+    QuitAndExpectCleanExit(window);
+}
+
+// Started again, the program shows the choices of the last run: the left
+// pane's display mode and the right pane's camera are back, and no camera
+// runs until the user starts one.
+TEST_F(EndToEndTest, RestartBringsBackTheChoicesWithoutStartingTheCamera) {
+    const std::string cameras = "Scene=pattern;Other=pattern";
+    std::string window = Launch(cameras);
+    Click(right_ + kComboBoxCams.center());
+    Keys({"Down"});
+    Click(left_ + kComboBoxDisplayMode.center());
+    Keys({"Home", "Down", "Down", "Down", "Return"});
+    Click(left_ + kRunVideo.center());
+    // The boxes' texts, inside their frames and left of their arrows.
+    auto text = [](const QRect& box, const QPoint& pane) {
+        return QRect(pane + box.topLeft() + QPoint(4, 4), box.size() - QSize(30, 8));
+    };
+    const QImage mode = Grab(text(kComboBoxDisplayMode, left_));
+    const QImage camera = Grab(text(kComboBoxCams, right_));
+    QuitAndExpectCleanExit(window);
+
+    window = Launch(cameras);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(Grab(text(kComboBoxDisplayMode, left_)), mode) << "the display mode is not back";
+    EXPECT_EQ(Grab(text(kComboBoxCams, right_)), camera) << "the camera is not back";
+    const QRect video(left_ + kPaintBoxOrigin, QSize(300, 300));
+    const QImage first = Grab(video);
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(ChangedShare(first, Grab(video)), 0.0) << "a camera runs by itself";
+    QuitAndExpectCleanExit(window);
+}
+
+// Every run of the program here has a configuration folder of its own, emptied
+// before each test: a developer's remembered choices, or an earlier test's,
+// never change what a test sees.
+class PrivateConfigHome : public ::testing::EmptyTestEventListener {
+  public:
+    PrivateConfigHome()
+        : folder_(std::filesystem::temp_directory_path() /
+                  ("kamsel_e2e_config_" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(folder_);
+        ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    }
+    ~PrivateConfigHome() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    void OnTestStart(const ::testing::TestInfo&) override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_ / "KamselDemo", ignored);
+    }
+
+  private:
+    std::filesystem::path folder_;
+};
+
+const bool kPrivateConfigHome = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PrivateConfigHome);
+    return true;
+}();
+
 } // namespace
 } // namespace kamsel::e2e
