@@ -185,6 +185,10 @@ void TVideoImage::VideoResume() {
         VideoSample->ResumeVideo();
 }
 
+bool TVideoImage::IsCapturing() const {
+    return VideoSample != nullptr;
+}
+
 bool TVideoImage::IsPaused() const {
     return VideoSample && VideoSample->GetState() == 1;
 }

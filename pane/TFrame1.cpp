@@ -197,7 +197,6 @@ void TFrame1::ShowCamerasMenu(QWidget& widget, QPoint place) {
 void TFrame1::InitFrame() {
     if (FInitialised)
         return;
-    handler_.FSkipCount = 0;
     FInitialised = true;
     handler_.Init(AppFolder());
     SpeedButton_Stop->setEnabled(false);
@@ -296,7 +295,7 @@ void TFrame1::SpeedButton_RunVideoClick() {
     }
     // The stream may have ended among the pending events just handled; the
     // pane is Idle again then and the user has been told.
-    if (!FVideoImage->VideoSample)
+    if (!FVideoImage->IsCapturing())
         return;
     ShowVideoSize();
     handler_.VideoStarted();
@@ -401,7 +400,7 @@ void TFrame1::SpeedButton_VidSizeClick() {
     ShowVideoSize();
     // When the format cannot be read after the dialog the facade has stopped
     // capture; buttons that offered pause and stop would tell otherwise.
-    if (!FVideoImage->VideoSample) {
+    if (!FVideoImage->IsCapturing()) {
         ShowIdleButtons();
         UpdateCameraList();
     }
