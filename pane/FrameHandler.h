@@ -24,7 +24,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace kamsel::system {
 class TickSource;
@@ -120,7 +119,6 @@ class FrameHandler {
     FrameView& view_;
     Services services_;
     bool initialised_ = false;
-    std::vector<std::uint8_t> stampRows_; // the frame's rows under the stamp, while it is drawn
     SnapshotFailures failures_;
     int lastMode_ = -1; // the display mode of the last frame handled
 };
