@@ -8,6 +8,7 @@
 #include "frames/IdleNotifier.h"
 #include "frames/UGDIPlus.h"
 #include "platform/media/YuvConverter.h"
+#include "platform/system/CaptureLog.h"
 #include "platform/system/SystemTickSource.h"
 
 #include <QApplication>
@@ -65,6 +66,17 @@ dshow::HWND MainWindowHandle() {
         if (qobject_cast<QMainWindow*>(widget) != nullptr)
             return dshow::HWND(widget);
     return {};
+}
+
+// The text of the exception being handled, for the log.
+QString CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("an exception of unknown type");
+    }
 }
 
 } // namespace
@@ -140,6 +152,8 @@ std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
         QString foundName;
         status = VideoSample->StartVideo(DeviceName, false, foundName);
     } catch (...) {
+        qCWarning(system::CaptureLog, "Could not start capture on \"%s\": %s", qUtf8Printable(DeviceName),
+                  qUtf8Printable(CurrentExceptionText()));
         status = -1;
     }
     if (com::FAILED(status)) {
@@ -167,6 +181,8 @@ void TVideoImage::VideoStop() {
         } catch (...) {
             // Nothing more can be done about a capture object that will not go
             // quietly; it is released all the same.
+            qCWarning(system::CaptureLog, "Stopping capture failed: %s",
+                      qUtf8Printable(CurrentExceptionText()));
         }
         VideoSample.reset();
     }
@@ -314,7 +330,8 @@ void TVideoImage::SampleArrived(const std::uint8_t* Buffer, const std::int32_t& 
         MessageWindow->PostFrameMessage(length, slot);
     } catch (...) {
         // No memory for the message: the sample stays in its slot for the
-        // next one, and counts as dropped.
+        // next one, and counts as dropped. Not logged: that would need memory
+        // too, on a thread that must not throw.
         SkippedFrames.fetch_add(1, std::memory_order_relaxed);
     }
     std::this_thread::yield();
@@ -576,9 +593,11 @@ void TVideoImage::UnpackFrame(std::int32_t Length, const std::uint8_t* Buffer) {
         if (!decoded)
             WriteFailureText(Length);
         FrameDecoded = true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // Not a fault of the data (out of memory and the like): FrameDecoded
         // stays clear, so the next paint tries this slot again.
+        qCWarning(system::CaptureLog, "A frame of %d bytes could not be decoded: %s", int(Length),
+                  error.what());
     }
 }
 

@@ -164,7 +164,7 @@ class TVideoImage {
     // the failure text, then marks the frame decoded. A null Buffer does
     // nothing. Buffer is only read, and only within Length bytes; it must stay
     // valid for the call. Errors other than undecodable data (out of memory)
-    // are dropped and leave the frame undecoded, so the slot is tried again.
+    // are logged and leave the frame undecoded, so the slot is tried again.
     void UnpackFrame(std::int32_t Length, const std::uint8_t* Buffer);
     // Builds the colour tables on the first call; later calls return at once.
     void InitYUVTables();
