@@ -10,6 +10,7 @@
 #include "platform/media/YuvConverter.h"
 #include "platform/system/CaptureLog.h"
 #include "platform/system/SystemTickSource.h"
+#include "platform/system/UiThread.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -130,6 +131,7 @@ TVideoImage::~TVideoImage() {
 // ---- capture ----
 
 std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
+    KAMSEL_ASSERT_UI_THREAD();
     // Stop first: counters reset while the old stream still ran could pick up
     // one of its samples.
     if (VideoSample)
@@ -173,6 +175,7 @@ std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
 }
 
 void TVideoImage::VideoStop() {
+    KAMSEL_ASSERT_UI_THREAD();
     FramesPerSecond.store(0.0, std::memory_order_relaxed);
     if (VideoSample) {
         try {
@@ -192,11 +195,13 @@ void TVideoImage::VideoStop() {
 }
 
 void TVideoImage::VideoPause() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (VideoSample)
         VideoSample->PauseVideo();
 }
 
 void TVideoImage::VideoResume() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (VideoSample)
         VideoSample->ResumeVideo();
 }
@@ -233,6 +238,7 @@ void TVideoImage::GetListOfSupportedVideoSizes(QStringList& List) {
 }
 
 void TVideoImage::SetResolutionByIndex(std::int32_t Index) {
+    KAMSEL_ASSERT_UI_THREAD();
     if (!VideoSample)
         return;
     VideoSample->SetVideoFormat(Index);
@@ -244,11 +250,13 @@ void TVideoImage::SetResolutionByIndex(std::int32_t Index) {
 }
 
 void TVideoImage::ShowProperty() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (VideoSample)
         VideoSample->ShowPropertyDialog();
 }
 
 void TVideoImage::ShowProperty_Stream() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (!VideoSample)
         return;
     VideoSample->ShowStreamPropertyDialog();
@@ -266,6 +274,7 @@ void TVideoImage::ShowProperty_Stream() {
 std::int32_t TVideoImage::GetVideoPropertySettings(std::int32_t Index, std::int32_t& Min, std::int32_t& Max,
                                                    std::int32_t& Step, std::int32_t& Default,
                                                    std::int32_t& Value, bool& Manual) {
+    KAMSEL_ASSERT_UI_THREAD();
     // The capture object's outputs start at the defaults, so whatever it does
     // not write (a device without image controls) stays a default.
     com::LONG min = kNoMinimum, max = kNoMaximum, step = 0, defaultValue = 0, value = 0;
@@ -293,6 +302,7 @@ std::int32_t TVideoImage::GetVideoPropertySettings(std::int32_t Index, std::int3
 }
 
 std::int32_t TVideoImage::SetVideoProperty(std::int32_t Index, std::int32_t Value, bool Manual) {
+    KAMSEL_ASSERT_UI_THREAD();
     std::int32_t control = 0;
     if (!VideoSample || VideoPropertyIndex(Index, control) != 0)
         return 1;
@@ -418,6 +428,7 @@ void TVideoImage::DecodeNewestSlot() {
 }
 
 void TVideoImage::PaintFrame() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (DisplayCanvas == nullptr)
         return;
     DecodeNewestSlot();
@@ -432,11 +443,13 @@ void TVideoImage::PaintFrame() {
 }
 
 void TVideoImage::GetBitmap(Bitmap24& target) {
+    KAMSEL_ASSERT_UI_THREAD();
     DecodeNewestSlot();
     target.Assign(FrameBitmap);
 }
 
 bool TVideoImage::WndProc(QEvent& message) {
+    KAMSEL_ASSERT_UI_THREAD();
     if (message.type() != FrameMessage)
         return MessageWindow->DefaultProc(message);
     if (FrameBusy) {
@@ -472,6 +485,7 @@ void TVideoImage::AppIdle(bool& done) {
 }
 
 void TVideoImage::HandleGraphEvents() {
+    KAMSEL_ASSERT_UI_THREAD();
     bool ended = false;
     QString reason;
     com::LONG code = 0;

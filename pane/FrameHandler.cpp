@@ -6,6 +6,7 @@
 #include "platform/system/LocalClock.h"
 #include "platform/system/SystemTickSource.h"
 #include "platform/system/TickSource.h"
+#include "platform/system/UiThread.h"
 
 #include <QDir>
 #include <QFontMetrics>
@@ -55,6 +56,7 @@ FrameHandler::FrameHandler(FrameView& view, const Services& services) : view_(vi
 FrameHandler::~FrameHandler() = default;
 
 void FrameHandler::Init(const QString& appFolder) {
+    KAMSEL_ASSERT_UI_THREAD();
     if (initialised_)
         return;
     initialised_ = true;
@@ -75,6 +77,7 @@ void FrameHandler::Init(const QString& appFolder) {
 }
 
 void FrameHandler::VideoStarted() {
+    KAMSEL_ASSERT_UI_THREAD();
     failures_.Reset("the camera was started again");
     FFrameCount = 0;
     // The first rate after a restart is measured from here, not from the
@@ -83,6 +86,7 @@ void FrameHandler::VideoStarted() {
 }
 
 void FrameHandler::OnVideoFrame(FrameSource& source) {
+    KAMSEL_ASSERT_UI_THREAD();
     ++FFrameCount;
     if (FBusy) {
         ++FSkipCount;
@@ -159,6 +163,7 @@ void FrameHandler::SaveSnapshotReportingOnce() {
 }
 
 void FrameHandler::SaveSnapshot() {
+    KAMSEL_ASSERT_UI_THREAD();
     // The hands and the text come from two readings of the clock, one after
     // the other.
     const QDateTime hands = services_.Clock->Now();

@@ -1,6 +1,7 @@
 #include "pane/PaintBox.h"
 
 #include "pane/BgrToRgb32.h"
+#include "platform/system/UiThread.h"
 
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -23,6 +24,7 @@ QColor PaintBox::Background() const {
 }
 
 void PaintBox::Draw(const frames::Bitmap24& bitmap) {
+    KAMSEL_ASSERT_UI_THREAD();
     const int width = std::min(bitmap.Width(), backing_.width());
     const int height = std::min(bitmap.Height(), backing_.height());
     if (width <= 0 || height <= 0)

@@ -8,6 +8,7 @@
 #include "pane/VideoImageFrames.h"
 #include "pane/WaitCursor.h"
 #include "platform/system/ExecutablePath.h"
+#include "platform/system/UiThread.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -195,6 +196,7 @@ void TFrame1::ShowCamerasMenu(QWidget& widget, QPoint place) {
 // ---- set-up and release ----
 
 void TFrame1::InitFrame() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (FInitialised)
         return;
     FInitialised = true;
@@ -220,11 +222,13 @@ QString TFrame1::AppFolder() const {
 }
 
 void TFrame1::StopVideoIfRunning() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (SpeedButton_Stop->isEnabled())
         SpeedButton_StopClick();
 }
 
 void TFrame1::ReleaseVideo() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (!FVideoImage)
         return;
     FVideoImage.reset();
@@ -350,6 +354,7 @@ void TFrame1::SpeedButton_StopClick() {
 }
 
 void TFrame1::OnStreamEnded(const QString& reason) {
+    KAMSEL_ASSERT_UI_THREAD();
     // The facade has freed the capture object already, as a Stop does; the
     // pane follows, so that the user can start again.
     ShowIdleButtons();
@@ -446,6 +451,7 @@ void TFrame1::ClearPaintBox() {
 }
 
 void TFrame1::OnVideoFrame(frames::TVideoImage& sender) {
+    KAMSEL_ASSERT_UI_THREAD();
     VideoImageFrames frames(sender);
     handler_.OnVideoFrame(frames);
 }
