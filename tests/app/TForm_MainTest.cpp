@@ -1,6 +1,7 @@
 #include "TForm_Main.h"
 #include "TAboutBox.h"
 #include "pane/TFrame1.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace kamsel::app {
@@ -22,8 +24,11 @@ namespace {
 
 class TForm_MainTest : public ::testing::Test {
   protected:
-    // The panes list this camera, so both can run without hardware.
-    static void SetUpTestSuite() { qputenv("KAMSEL_VIRTUAL_CAMERAS", "Demo=pattern"); }
+    // The panes list this camera, so both can run without hardware; the
+    // tests after this suite see the environment as it was.
+    static void SetUpTestSuite() { cameras.emplace("KAMSEL_VIRTUAL_CAMERAS", "Demo=pattern"); }
+    static void TearDownTestSuite() { cameras.reset(); }
+    static inline std::optional<test::ScopedEnvironment> cameras;
 };
 
 TEST_F(TForm_MainTest, ShowsCentredAtDesignSizeWithHalvedSplitAndLabelledPanes) {
