@@ -101,6 +101,9 @@ TEST_F(TVideoImagePatternCamera, FramesArriveAtTheCameraRate) {
     // The first rate is measured at the 60th sample, two seconds in.
     ASSERT_TRUE(test::RunEventsUntil([&] { return image->FramesPerSecond.load() > 0.0 && frames >= 60; }));
     RecordProperty("framesPerSecond", QString::number(image->FramesPerSecond.load(), 'f', 1).toStdString());
+    // The camera paces itself; the rate the facade measures is its rate,
+    // give or take the scheduling of a busy machine.
+    EXPECT_NEAR(image->FramesPerSecond.load(), 30.0, 6.0);
     RecordProperty("skipped", image->SkippedFrames.load());
     EXPECT_GE(goodInARow, 1);
     image->VideoStop();
