@@ -18,7 +18,7 @@
 // Snapshots: SaveToFile encodes with the library's defaults for a colour
 // picture (JFIF, YCbCr, 2x2 chroma subsampling, standard Huffman tables,
 // sequential) at quality 90 with baseline tables, fed the blue-green-red rows
-// as they are, and writes the file in one piece (system/ReplaceFile).
+// as they are, and writes the file in one piece (platform/system/ReplaceFile).
 //
 // Threads: one thread at a time.
 
