@@ -12,6 +12,7 @@
 #include "support/BenchApplication.h"
 #include "support/JpegFrames.h"
 #include "support/TimeCollector.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include <benchmark/benchmark.h>
 #include <libyuv.h>
@@ -29,6 +30,7 @@ namespace {
 
 using kamsel::frames::FourCC;
 using kamsel::frames::TVideoImage;
+using kamsel::frames::TVideoImageTestPeer;
 
 using kamsel::bench::FrameSize;
 using kamsel::bench::kFrameSizes;
@@ -48,15 +50,15 @@ void Unpack(benchmark::State& state, FrameSize s, std::uint32_t code,
     image.VideoWidth = s.width;
     image.VideoHeight = s.height;
     image.VideoFourCC = code;
-    image.FrameBitmap.SetSize(s.width, s.height);
+    TVideoImageTestPeer::FrameBitmap(image).SetSize(s.width, s.height);
     image.UnpackFrame(std::int32_t(sample.size()), sample.data()); // tables, decoder warm
     for (auto _ : state) {
-        image.FrameDecoded = false;
+        TVideoImageTestPeer::FrameDecoded(image) = false;
         image.UnpackFrame(std::int32_t(sample.size()), sample.data());
-        benchmark::DoNotOptimize(image.FrameBitmap.Bits());
+        benchmark::DoNotOptimize(TVideoImageTestPeer::FrameBitmap(image).Bits());
         benchmark::ClobberMemory();
     }
-    if (!image.FrameDecoded)
+    if (!TVideoImageTestPeer::FrameDecoded(image))
         state.SkipWithError("frame not decoded");
 }
 
@@ -78,10 +80,12 @@ void Kernel(benchmark::State& state, FrameSize s, bool planar, kamsel::media::Yu
     using namespace kamsel::media;
     TVideoImage tables;
     tables.InitYUVTables();
-    const YuvConverter converter({tables.TableY.data(), tables.TableUG.data(), tables.TableUB.data(),
-                                  tables.TableVR.data(), tables.TableVG.data(),
-                                  tables.ClipTable.data() + TVideoImage::kClipZero},
-                                 kernel);
+    const YuvConverter converter(
+        {TVideoImageTestPeer::TableY(tables).data(), TVideoImageTestPeer::TableUG(tables).data(),
+         TVideoImageTestPeer::TableUB(tables).data(), TVideoImageTestPeer::TableVR(tables).data(),
+         TVideoImageTestPeer::TableVG(tables).data(),
+         TVideoImageTestPeer::ClipTable(tables).data() + TVideoImage::kClipZero},
+        kernel);
     if (converter.Kernel() != kernel) {
         state.SkipWithError("kernel not available");
         return;

@@ -37,6 +37,7 @@
 #include "support/FrameTimes.h"
 #include "support/JpegFrames.h"
 #include "support/PipelineApplication.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -65,6 +66,7 @@ namespace {
 using kamsel::bench::FrameSize;
 using kamsel::bench::FrameTimes;
 using kamsel::bench::PipelineApplication;
+using kamsel::frames::TVideoImageTestPeer;
 using kamsel::pane::TFrame1;
 
 // The cameras this program declares: one that renders as fast as it is let
@@ -174,14 +176,15 @@ class BenchPane {
     }
 
     // Frames skipped by the pane's handler and by its facade.
-    std::int64_t Skipped() { return pane_.Handler().FSkipCount + pane_.FVideoImage->SkippedFrames.load(); }
+    std::int64_t Skipped() { return pane_.Handler().SkipCount() + pane_.FVideoImage->SkippedFrames.load(); }
 
     // The sample the facade holds last; only once the camera is stopped.
     std::vector<std::uint8_t> LastSample() {
         const kamsel::frames::TVideoImage& video = *pane_.FVideoImage;
-        const int slot = video.CurrentSlot.load();
-        const std::uint8_t* bytes = video.SlotBuffer[std::size_t(slot)].get();
-        return bytes ? std::vector<std::uint8_t>(bytes, bytes + video.SlotSize[std::size_t(slot)])
+        const int slot = TVideoImageTestPeer::CurrentSlot(video);
+        const std::uint8_t* bytes = TVideoImageTestPeer::SlotBuffer(video, std::size_t(slot));
+        return bytes ? std::vector<std::uint8_t>(
+                           bytes, bytes + TVideoImageTestPeer::SlotSize(video, std::size_t(slot)))
                      : std::vector<std::uint8_t>();
     }
 
@@ -245,11 +248,11 @@ void RunPipeline(benchmark::State& state, PipelineApplication& app, Results& res
         }
     });
     app.StartRecording();
-    bench.Pane().FVideoImage->VideoSample->SetCallBack(gate.CallBack());
+    TVideoImageTestPeer::VideoSample(*bench.Pane().FVideoImage)->SetCallBack(gate.CallBack());
 
     bool ok = PumpUntil([&] { return taken >= kWarmUpFrames; }, std::chrono::seconds(30));
     const std::int64_t skippedBefore = bench.Skipped();
-    const std::int64_t snapshotsBefore = bench.Pane().Handler().FSnapshotCount;
+    const std::int64_t snapshotsBefore = bench.Pane().Handler().SnapshotCount();
     app.StartRecording();
     taken = 0;
     FrameTimes times;
@@ -278,7 +281,7 @@ void RunPipeline(benchmark::State& state, PipelineApplication& app, Results& res
         busySeconds += seconds;
     result.busy = elapsed > 0 ? busySeconds / elapsed : 0;
     result.skipped = bench.Skipped() - skippedBefore;
-    result.snapshots = bench.Pane().Handler().FSnapshotCount - snapshotsBefore;
+    result.snapshots = bench.Pane().Handler().SnapshotCount() - snapshotsBefore;
     result.stalls = gate.Stalls();
     bench.Pane().SpeedButton_StopClick();
     if (!ok)
@@ -413,10 +416,10 @@ void RunTwoPanes(double seconds) {
     BenchPane* panes[] = {&left, &right};
     std::int64_t framesBefore[2], skippedBefore[2], paneSkippedBefore[2], snapshotsBefore[2];
     for (int i = 0; i < 2; ++i) {
-        framesBefore[i] = panes[i]->Pane().Handler().FFrameCount;
+        framesBefore[i] = panes[i]->Pane().Handler().FrameCount();
         skippedBefore[i] = panes[i]->Skipped();
-        paneSkippedBefore[i] = panes[i]->Pane().Handler().FSkipCount;
-        snapshotsBefore[i] = panes[i]->Pane().Handler().FSnapshotCount;
+        paneSkippedBefore[i] = panes[i]->Pane().Handler().SkipCount();
+        snapshotsBefore[i] = panes[i]->Pane().Handler().SnapshotCount();
     }
     const double cpuBefore = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     const double processBefore = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
@@ -434,14 +437,14 @@ void RunTwoPanes(double seconds) {
     const char* names[] = {"left", "right"};
     for (int i = 0; i < 2; ++i) {
         TFrame1& pane = panes[i]->Pane();
-        const std::int64_t frames = pane.Handler().FFrameCount - framesBefore[i];
-        const std::int64_t paneSkipped = pane.Handler().FSkipCount - paneSkippedBefore[i];
+        const std::int64_t frames = pane.Handler().FrameCount() - framesBefore[i];
+        const std::int64_t paneSkipped = pane.Handler().SkipCount() - paneSkippedBefore[i];
         const std::int64_t facadeSkipped = panes[i]->Skipped() - skippedBefore[i] - paneSkipped;
         std::printf("  %-5s pane: %lld frames handled (%.1f fps), skipped %lld by the pane and %lld by the "
                     "facade, %lld snapshots\n",
                     names[i], static_cast<long long>(frames), double(frames) / elapsed,
                     static_cast<long long>(paneSkipped), static_cast<long long>(facadeSkipped),
-                    static_cast<long long>(pane.Handler().FSnapshotCount - snapshotsBefore[i]));
+                    static_cast<long long>(pane.Handler().SnapshotCount() - snapshotsBefore[i]));
     }
     left.Pane().SpeedButton_StopClick();
     right.Pane().SpeedButton_StopClick();

@@ -14,6 +14,7 @@
 #include "support/BenchApplication.h"
 #include "support/JpegFrames.h"
 #include "support/TimeCollector.h"
+#include "tests/pane/FrameHandlerTestPeer.h"
 
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
@@ -74,7 +75,7 @@ void PaneSnapshot(benchmark::State& state, FrameSize s, const std::vector<std::u
     NoView view;
     kamsel::pane::FrameHandler handler(view, services);
     handler.Init(folder + u'/');
-    FillBitmap(handler.FFrames[handler.FCurFrame], s, bgr);
+    FillBitmap(kamsel::pane::FrameHandlerTestPeer::NewestFrame(handler), s, bgr);
     for (auto _ : state)
         handler.SaveSnapshot();
 }

@@ -3,12 +3,12 @@
 namespace kamsel::capture {
 
 void TSampleGrabberCBImpl::SetSampleCallBack(const TSampleCallBack& callBack) {
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     SampleCallBack = callBack;
 }
 
 TSampleCallBack TSampleGrabberCBImpl::GetSampleCallBack() const {
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     return SampleCallBack;
 }
 
@@ -35,7 +35,7 @@ com::HRESULT TSampleGrabberCBImpl::BufferCB(double /*SampleTime*/, dshow::BYTE* 
 void TSampleGrabberCBImpl::Dispatch(const std::uint8_t* buffer, std::int32_t length) {
     // Held across the call: SetSampleCallBack cannot pair a new procedure with
     // the old data, nor return while the old procedure still runs.
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     if (!SampleCallBack) {
         // Nobody to hand it to yet (the owner registers after its start-up
         // sequence); waiting for the user-interface thread here could deadlock

@@ -16,10 +16,10 @@
 #include "TSampleCallBack.h"
 
 #include "platform/dshow/FilterInterfaces.h"
+#include "platform/system/ThreadAnnotations.h"
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 namespace kamsel::capture {
 
@@ -47,8 +47,8 @@ class TSampleGrabberCBImpl {
   private:
     void Dispatch(const std::uint8_t* buffer, std::int32_t length);
 
-    mutable std::mutex mutex_;
-    TSampleCallBack SampleCallBack; // guarded by mutex_
+    mutable system::Mutex mutex_;
+    TSampleCallBack SampleCallBack GUARDED_BY(mutex_);
     std::atomic<std::uint64_t> droppedSamples_{0};
 };
 

@@ -96,13 +96,13 @@ void JpegImage::Assign(const Bitmap24& source) {
 
 // Encodes into the encoder's reused memory buffer; throws JpegError with the
 // library's reason.
-void JpegImage::Encode(const QString& path) {
+void JpegImage::Encode(int width, int height, const RowSource& rowAt, const QString& path) {
     if (!encoder_)
         encoder_ = std::make_unique<jpeg::JpegCompressor>();
     jpeg::JpegCompressor& c = *encoder_;
     jpeg_compress_struct& info = c.Info();
-    info.image_width = static_cast<JDIMENSION>(picture_.Width());
-    info.image_height = static_cast<JDIMENSION>(picture_.Height());
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
     info.input_components = 3;
     info.in_color_space = JCS_EXT_BGR; // the byte order of a 24-bit Bitmap24
     jpeg::JpegStatus status = c.SetDefaults();
@@ -110,13 +110,13 @@ void JpegImage::Encode(const QString& path) {
         status = c.SetQuality(kSnapshotQuality, true);
     if (status.Ok())
         status = c.Start();
-    const Bitmap24& picture = picture_; // rows read only: no copy of shared pixels
     JSAMPROW rows[kRowBatch];
     while (status.Ok() && info.next_scanline < info.image_height) {
         const int first = static_cast<int>(info.next_scanline);
-        const int count = std::min(kRowBatch, picture.Height() - first);
+        const int count = std::min(kRowBatch, height - first);
+        // The library only reads its input rows, though it takes them writable.
         for (int i = 0; i < count; ++i)
-            rows[i] = const_cast<JSAMPROW>(picture.ScanLine(first + i));
+            rows[i] = const_cast<JSAMPROW>(rowAt(first + i));
         status = c.WriteRows(rows, static_cast<JDIMENSION>(count));
     }
     if (status.Ok())
@@ -126,7 +126,13 @@ void JpegImage::Encode(const QString& path) {
 }
 
 void JpegImage::SaveToFile(const QString& path) {
-    Encode(path);
+    const Bitmap24& picture = picture_; // rows read only: no copy of shared pixels
+    SaveRowsToFile(
+        picture.Width(), picture.Height(), [&picture](int row) { return picture.ScanLine(row); }, path);
+}
+
+void JpegImage::SaveRowsToFile(int width, int height, const RowSource& rows, const QString& path) {
+    Encode(width, height, rows, path);
     const std::string name = QFile::encodeName(path).toStdString();
     if (const int error = system::ReplaceFile(name, encoder_->Output()); error != 0)
         throw JpegError("cannot write " + path.toStdString() + ": " +

@@ -18,7 +18,7 @@
 // Snapshots: SaveToFile encodes with the library's defaults for a colour
 // picture (JFIF, YCbCr, 2x2 chroma subsampling, standard Huffman tables,
 // sequential) at quality 90 with baseline tables, fed the blue-green-red rows
-// as they are, and writes the file in one piece (system/ReplaceFile).
+// as they are, and writes the file in one piece (platform/system/ReplaceFile).
 //
 // Threads: one thread at a time.
 
@@ -27,6 +27,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -68,6 +69,14 @@ class JpegImage {
     // file. Throws JpegError naming the file and the reason ("cannot write
     // /x/Spy/Spy_0001.jpg: Permission denied"); the file is then as before.
     void SaveToFile(const QString& path);
+    // Row `row` (0 = the top row) of a picture: width * 3 bytes blue, green,
+    // red, valid until the encoding that asked for it ends.
+    using RowSource = std::function<const std::uint8_t*(int row)>;
+    // Encodes a width x height picture read through rows, top row first, and
+    // writes it to path like SaveToFile, whose file it matches for the same
+    // pixels. The held picture stays as it was. Lets a caller hand in some of
+    // another bitmap's rows in place of its own without copying the rest.
+    void SaveRowsToFile(int width, int height, const RowSource& rows, const QString& path);
 
     // Draws the picture with its top-left corner at (x, y), at its own size,
     // clipped to the canvas's bitmap. Nothing when empty.
@@ -80,7 +89,7 @@ class JpegImage {
 
   private:
     void Decode(const std::uint8_t* data, std::size_t size);
-    void Encode(const QString& path);
+    void Encode(int width, int height, const RowSource& rowAt, const QString& path);
 
     std::unique_ptr<jpeg::JpegDecompressor> decoder_;
     std::unique_ptr<jpeg::JpegCompressor> encoder_; // on the first save

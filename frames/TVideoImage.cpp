@@ -8,7 +8,9 @@
 #include "frames/IdleNotifier.h"
 #include "frames/UGDIPlus.h"
 #include "platform/media/YuvConverter.h"
+#include "platform/system/CaptureLog.h"
 #include "platform/system/SystemTickSource.h"
+#include "platform/system/UiThread.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -67,6 +69,17 @@ dshow::HWND MainWindowHandle() {
     return {};
 }
 
+// The text of the exception being handled, for the log.
+QString CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("an exception of unknown type");
+    }
+}
+
 } // namespace
 
 // A read pin on one slot of the ring, held by the user-interface thread.
@@ -118,6 +131,7 @@ TVideoImage::~TVideoImage() {
 // ---- capture ----
 
 std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
+    KAMSEL_ASSERT_UI_THREAD();
     // Stop first: counters reset while the old stream still ran could pick up
     // one of its samples.
     if (VideoSample)
@@ -140,6 +154,8 @@ std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
         QString foundName;
         status = VideoSample->StartVideo(DeviceName, false, foundName);
     } catch (...) {
+        qCWarning(system::CaptureLog, "Could not start capture on \"%s\": %s", qUtf8Printable(DeviceName),
+                  qUtf8Printable(CurrentExceptionText()));
         status = -1;
     }
     if (com::FAILED(status)) {
@@ -159,6 +175,7 @@ std::int32_t TVideoImage::VideoStart(const QString& DeviceName) {
 }
 
 void TVideoImage::VideoStop() {
+    KAMSEL_ASSERT_UI_THREAD();
     FramesPerSecond.store(0.0, std::memory_order_relaxed);
     if (VideoSample) {
         try {
@@ -167,6 +184,8 @@ void TVideoImage::VideoStop() {
         } catch (...) {
             // Nothing more can be done about a capture object that will not go
             // quietly; it is released all the same.
+            qCWarning(system::CaptureLog, "Stopping capture failed: %s",
+                      qUtf8Printable(CurrentExceptionText()));
         }
         VideoSample.reset();
     }
@@ -176,13 +195,19 @@ void TVideoImage::VideoStop() {
 }
 
 void TVideoImage::VideoPause() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (VideoSample)
         VideoSample->PauseVideo();
 }
 
 void TVideoImage::VideoResume() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (VideoSample)
         VideoSample->ResumeVideo();
+}
+
+bool TVideoImage::IsCapturing() const {
+    return VideoSample != nullptr;
 }
 
 bool TVideoImage::IsPaused() const {
@@ -213,6 +238,7 @@ void TVideoImage::GetListOfSupportedVideoSizes(QStringList& List) {
 }
 
 void TVideoImage::SetResolutionByIndex(std::int32_t Index) {
+    KAMSEL_ASSERT_UI_THREAD();
     if (!VideoSample)
         return;
     VideoSample->SetVideoFormat(Index);
@@ -224,11 +250,13 @@ void TVideoImage::SetResolutionByIndex(std::int32_t Index) {
 }
 
 void TVideoImage::ShowProperty() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (VideoSample)
         VideoSample->ShowPropertyDialog();
 }
 
 void TVideoImage::ShowProperty_Stream() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (!VideoSample)
         return;
     VideoSample->ShowStreamPropertyDialog();
@@ -246,6 +274,7 @@ void TVideoImage::ShowProperty_Stream() {
 std::int32_t TVideoImage::GetVideoPropertySettings(std::int32_t Index, std::int32_t& Min, std::int32_t& Max,
                                                    std::int32_t& Step, std::int32_t& Default,
                                                    std::int32_t& Value, bool& Manual) {
+    KAMSEL_ASSERT_UI_THREAD();
     // The capture object's outputs start at the defaults, so whatever it does
     // not write (a device without image controls) stays a default.
     com::LONG min = kNoMinimum, max = kNoMaximum, step = 0, defaultValue = 0, value = 0;
@@ -273,6 +302,7 @@ std::int32_t TVideoImage::GetVideoPropertySettings(std::int32_t Index, std::int3
 }
 
 std::int32_t TVideoImage::SetVideoProperty(std::int32_t Index, std::int32_t Value, bool Manual) {
+    KAMSEL_ASSERT_UI_THREAD();
     std::int32_t control = 0;
     if (!VideoSample || VideoPropertyIndex(Index, control) != 0)
         return 1;
@@ -310,7 +340,8 @@ void TVideoImage::SampleArrived(const std::uint8_t* Buffer, const std::int32_t& 
         MessageWindow->PostFrameMessage(length, slot);
     } catch (...) {
         // No memory for the message: the sample stays in its slot for the
-        // next one, and counts as dropped.
+        // next one, and counts as dropped. Not logged: that would need memory
+        // too, on a thread that must not throw.
         SkippedFrames.fetch_add(1, std::memory_order_relaxed);
     }
     std::this_thread::yield();
@@ -397,6 +428,7 @@ void TVideoImage::DecodeNewestSlot() {
 }
 
 void TVideoImage::PaintFrame() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (DisplayCanvas == nullptr)
         return;
     DecodeNewestSlot();
@@ -411,11 +443,13 @@ void TVideoImage::PaintFrame() {
 }
 
 void TVideoImage::GetBitmap(Bitmap24& target) {
+    KAMSEL_ASSERT_UI_THREAD();
     DecodeNewestSlot();
     target.Assign(FrameBitmap);
 }
 
 bool TVideoImage::WndProc(QEvent& message) {
+    KAMSEL_ASSERT_UI_THREAD();
     if (message.type() != FrameMessage)
         return MessageWindow->DefaultProc(message);
     if (FrameBusy) {
@@ -451,6 +485,7 @@ void TVideoImage::AppIdle(bool& done) {
 }
 
 void TVideoImage::HandleGraphEvents() {
+    KAMSEL_ASSERT_UI_THREAD();
     bool ended = false;
     QString reason;
     com::LONG code = 0;
@@ -578,9 +613,11 @@ void TVideoImage::UnpackFrame(std::int32_t Length, const std::uint8_t* Buffer) {
         if (!decoded)
             WriteFailureText(Length);
         FrameDecoded = true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // Not a fault of the data (out of memory and the like): FrameDecoded
         // stays clear, so the next paint tries this slot again.
+        qCWarning(system::CaptureLog, "A frame of %d bytes could not be decoded: %s", int(Length),
+                  error.what());
     }
 }
 

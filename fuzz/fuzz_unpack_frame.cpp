@@ -11,6 +11,7 @@
 
 #include "frames/TVideoImage.h"
 #include "frames/UGDIPlus.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include <QGuiApplication>
 
@@ -62,11 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image->VideoWidth = data[1];
     image->VideoHeight = (data[3] & 1) != 0 ? -int(data[2]) : int(data[2]);
     if ((data[3] & 2) != 0)
-        image->FrameBitmap.SetSize(data[2], data[1]);
+        kamsel::frames::TVideoImageTestPeer::FrameBitmap(*image).SetSize(data[2], data[1]);
     else
-        image->FrameBitmap.SetSize(image->VideoWidth, std::max(0, image->VideoHeight));
+        kamsel::frames::TVideoImageTestPeer::FrameBitmap(*image).SetSize(image->VideoWidth,
+                                                                         std::max(0, image->VideoHeight));
     const std::vector<std::uint8_t> sample(data + 4, data + size);
-    image->FrameDecoded = false;
+    kamsel::frames::TVideoImageTestPeer::FrameDecoded(*image) = false;
     // An empty vector's data() may be null, which UnpackFrame takes as "no buffer".
     image->UnpackFrame(static_cast<std::int32_t>(sample.size()), sample.data());
     return 0;

@@ -6,18 +6,19 @@
 #include "platform/system/LocalClock.h"
 #include "platform/system/SystemTickSource.h"
 #include "platform/system/TickSource.h"
+#include "platform/system/UiThread.h"
 
 #include <QDir>
+#include <QFontMetrics>
 #include <QLocale>
 
-#include <algorithm>
 #include <cstring>
 #include <stdexcept>
-#include <vector>
 
 namespace kamsel::pane {
 
 using frames::Bitmap24;
+using frames::Canvas;
 
 namespace {
 
@@ -44,67 +45,6 @@ class BusyScope {
     bool& busy_;
 };
 
-// The rows the snapshot stamp can touch: the clock in the top rows, the text
-// in a cell of textHeight rows ending 4 rows above the bottom. Both bands keep
-// a wide margin for glyphs that reach beyond their cell.
-struct StampBands {
-    static constexpr int kClockRows = 48;
-    static constexpr int kTextMargin = 16;
-    StampBands(int height, int textHeight) {
-        top = std::min(height, kClockRows);
-        bottom = std::clamp(height - 4 - textHeight - kTextMargin, top, height);
-    }
-    int top = 0;    // rows [0, top)
-    int bottom = 0; // rows [bottom, height)
-};
-
-// Lends the frame's pixel block to the stamp bitmap for drawing and encoding,
-// and puts the stamp rows back as they were when it ends, however it ends.
-// The block may be shared (with the facade's bitmap); nothing runs between
-// the drawing and the restoring that could read it.
-class StampedFrame {
-  public:
-    StampedFrame(const Bitmap24& frame, const StampBands& bands, Bitmap24& stamp, frames::JpegImage& jpeg,
-                 std::vector<std::uint8_t>& saved)
-        : frame_(frame.Image()), stamp_(stamp), jpeg_(jpeg), saved_(saved), bands_(bands) {
-        // Writable through the frame's own block: the stamp is drawn in place.
-        auto* bits = const_cast<uchar*>(frame_.constBits());
-        const std::size_t rowBytes = std::size_t(frame_.bytesPerLine());
-        const int height = frame_.height();
-        saved_.resize(rowBytes * std::size_t(bands_.top + height - bands_.bottom));
-        std::memcpy(saved_.data(), bits, rowBytes * std::size_t(bands_.top));
-        std::memcpy(saved_.data() + rowBytes * std::size_t(bands_.top),
-                    bits + rowBytes * std::size_t(bands_.bottom),
-                    rowBytes * std::size_t(height - bands_.bottom));
-        QImage view(bits, frame_.width(), height, frame_.bytesPerLine(), frame_.format());
-        view.setDotsPerMeterX(frame_.dotsPerMeterX());
-        view.setDotsPerMeterY(frame_.dotsPerMeterY());
-        view.setDevicePixelRatio(frame_.devicePixelRatio());
-        stamp_.Image() = std::move(view);
-    }
-    ~StampedFrame() {
-        // Neither the stamp bitmap nor the snapshot picture may outlive the
-        // loan of the frame's block.
-        stamp_.Image() = QImage();
-        jpeg_.Assign(stamp_);
-        auto* bits = const_cast<uchar*>(frame_.constBits());
-        const std::size_t rowBytes = std::size_t(frame_.bytesPerLine());
-        std::memcpy(bits, saved_.data(), rowBytes * std::size_t(bands_.top));
-        std::memcpy(bits + rowBytes * std::size_t(bands_.bottom),
-                    saved_.data() + rowBytes * std::size_t(bands_.top),
-                    rowBytes * std::size_t(frame_.height() - bands_.bottom));
-    }
-    StampedFrame(const StampedFrame&) = delete;
-    StampedFrame& operator=(const StampedFrame&) = delete;
-
-  private:
-    const QImage& frame_;
-    Bitmap24& stamp_;
-    frames::JpegImage& jpeg_;
-    std::vector<std::uint8_t>& saved_;
-    StampBands bands_;
-};
-
 } // namespace
 
 FrameHandler::Services::Services()
@@ -116,6 +56,7 @@ FrameHandler::FrameHandler(FrameView& view, const Services& services) : view_(vi
 FrameHandler::~FrameHandler() = default;
 
 void FrameHandler::Init(const QString& appFolder) {
+    KAMSEL_ASSERT_UI_THREAD();
     if (initialised_)
         return;
     initialised_ = true;
@@ -131,6 +72,7 @@ void FrameHandler::Init(const QString& appFolder) {
 }
 
 void FrameHandler::VideoStarted() {
+    KAMSEL_ASSERT_UI_THREAD();
     failures_.Reset("the camera was started again");
     FFrameCount = 0;
     // The first rate after a restart is measured from here, not from the
@@ -139,6 +81,7 @@ void FrameHandler::VideoStarted() {
 }
 
 void FrameHandler::OnVideoFrame(FrameSource& source) {
+    KAMSEL_ASSERT_UI_THREAD();
     ++FFrameCount;
     if (FBusy) {
         ++FSkipCount;
@@ -215,6 +158,7 @@ void FrameHandler::SaveSnapshotReportingOnce() {
 }
 
 void FrameHandler::SaveSnapshot() {
+    KAMSEL_ASSERT_UI_THREAD();
     // The hands and the text come from two readings of the clock, one after
     // the other.
     const QDateTime hands = services_.Clock->Now();
@@ -249,14 +193,37 @@ void FrameHandler::WriteSnapshot(const QDateTime& hands, const QString& text, co
         SaveStampedCopy(hands, text, path);
         return;
     }
-    // The stamp touches only a few rows at the top and the bottom; drawing it
-    // on the frame's own pixels for the time of the encoding spares copying
-    // the whole frame, and the rows are put back before anyone else sees them.
-    const StampBands bands(frame.Height(), FStampBitmap.GetCanvas().TextHeight(QStringLiteral("W")));
-    const StampedFrame stamped(frame, bands, FStampBitmap, FJpeg, stampRows_);
-    DrawStamp(FStampBitmap.GetCanvas(), FStampBitmap.Height(), hands, text);
-    FJpeg.Assign(FStampBitmap);
-    FJpeg.SaveToFile(path);
+    // The stamp touches only a few rows at the top and the bottom, and the
+    // frame's pixels are shared with the facade's bitmap: the stamp is drawn
+    // on copies of those rows, the clock's band above the text's band, and
+    // the encoder reads the rest straight from the frame.
+    const QImage& image = frame.Image();
+    Canvas& canvas = FStampBitmap.GetCanvas();
+    const StampRows rows = RowsTouchedByStamp(frame.Height(), QFontMetrics(canvas.Font(), &image).height());
+    const int clockRows = rows.ClockEnd;
+    const int textRows = frame.Height() - rows.TextBegin;
+    FStampBitmap.SetSize(frame.Width(), clockRows + textRows);
+    // Text is laid out by the resolution of the picture it is drawn on.
+    FStampBitmap.Image().setDotsPerMeterX(image.dotsPerMeterX());
+    FStampBitmap.Image().setDotsPerMeterY(image.dotsPerMeterY());
+    FStampBitmap.Image().setDevicePixelRatio(image.devicePixelRatio());
+    const std::size_t rowBytes = std::size_t(frame.Width()) * 3;
+    for (int r = 0; r < clockRows; ++r)
+        std::memcpy(FStampBitmap.ScanLine(r), frame.ScanLine(r), rowBytes);
+    for (int r = 0; r < textRows; ++r)
+        std::memcpy(FStampBitmap.ScanLine(clockRows + r), frame.ScanLine(rows.TextBegin + r), rowBytes);
+    DrawStamp(canvas, clockRows + textRows, hands, text);
+    const Bitmap24& stamped = FStampBitmap;
+    FJpeg.SaveRowsToFile(
+        frame.Width(), frame.Height(),
+        [&](int row) -> const std::uint8_t* {
+            if (row < clockRows)
+                return stamped.ScanLine(row);
+            if (row < rows.TextBegin)
+                return frame.ScanLine(row);
+            return stamped.ScanLine(clockRows + row - rows.TextBegin);
+        },
+        path);
 }
 
 void FrameHandler::SaveStampedCopy(const QDateTime& hands, const QString& text, const QString& path) {

@@ -23,7 +23,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace kamsel::system {
 class TickSource;
@@ -32,6 +31,7 @@ class LocalClock;
 
 namespace kamsel::pane {
 
+class FrameHandlerTestPeer;
 class SnapshotSequence;
 
 class FrameHandler {
@@ -80,8 +80,27 @@ class FrameHandler {
     // The failure episode of this handler's snapshots.
     const SnapshotFailures& Failures() const { return failures_; }
 
-    // State read by the pane and by tests. FFrames[FCurFrame] is the newest
-    // frame, FFrames[1 - FCurFrame] the one before it.
+    // Frames delivered since the capture was started, nested calls included.
+    std::int32_t FrameCount() const { return FFrameCount; }
+    // Nested calls dropped since Init.
+    std::int32_t SkipCount() const { return FSkipCount; }
+    // Snapshots this handler has saved.
+    std::int32_t SnapshotCount() const { return FSnapshotCount; }
+
+  private:
+    friend class FrameHandlerTestPeer;
+
+    void UpdateRateCaption(FrameSource& source);
+    void ProcessFrame();
+    // SaveSnapshot, with only the first failure of an episode let through.
+    void SaveSnapshotReportingOnce();
+    // Writes the newest frame, stamped, to path.
+    void WriteSnapshot(const QDateTime& hands, const QString& text, const QString& path);
+    // Stamps a copy of the newest frame and writes it to path.
+    void SaveStampedCopy(const QDateTime& hands, const QString& text, const QString& path);
+
+    // FFrames[FCurFrame] is the newest frame, FFrames[1 - FCurFrame] the one
+    // before it.
     bool FBusy = false;
     std::int32_t FFrameCount = 0;
     std::int32_t FSkipCount = 0;
@@ -95,20 +114,9 @@ class FrameHandler {
     QString FAppFolder;
     std::int32_t FSnapshotCount = 0;
 
-  private:
-    void UpdateRateCaption(FrameSource& source);
-    void ProcessFrame();
-    // SaveSnapshot, with only the first failure of an episode let through.
-    void SaveSnapshotReportingOnce();
-    // Writes the newest frame, stamped, to path.
-    void WriteSnapshot(const QDateTime& hands, const QString& text, const QString& path);
-    // Stamps a copy of the newest frame and writes it to path.
-    void SaveStampedCopy(const QDateTime& hands, const QString& text, const QString& path);
-
     FrameView& view_;
     Services services_;
     bool initialised_ = false;
-    std::vector<std::uint8_t> stampRows_; // the frame's rows under the stamp, while it is drawn
     SnapshotFailures failures_;
     int lastMode_ = -1; // the display mode of the last frame handled
 };

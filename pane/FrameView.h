@@ -19,8 +19,10 @@ class FrameView {
     virtual int SelectedDisplayMode() const = 0;
     // Draws bitmap unscaled with its top-left corner at (0, 0) of the paint
     // box. What extends beyond the box is clipped; what the bitmap does not
-    // cover keeps what was drawn there before. bitmap is only read during the
-    // call.
+    // cover keeps what was drawn there before. A 24-bit bitmap's pixels
+    // are kept, shared, until the box next paints: a caller that changes the
+    // bitmap afterwards writes on a copy of its own, and the box shows the
+    // pixels as they were at the call.
     virtual void DrawFrame(const frames::Bitmap24& bitmap) = 0;
     // The captions of the rate label and of the difference label.
     virtual void SetRateCaption(const QString& text) = 0;

@@ -3,6 +3,7 @@
 #include "pane/BoxShrink.h"
 #include "pane/FitRect.h"
 #include "platform/media/PixelKernels.h"
+#include "platform/system/UiThread.h"
 
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -58,6 +59,7 @@ void PaintBox::SetFit(bool fit) {
 }
 
 void PaintBox::Draw(const frames::Bitmap24& bitmap) {
+    KAMSEL_ASSERT_UI_THREAD();
     if (fit_)
         DrawFitted(bitmap.Image());
     else

@@ -1,5 +1,6 @@
 #include "pane/SnapshotStamp.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -11,6 +12,14 @@ using frames::Canvas;
 namespace {
 
 constexpr int kCentre = 20;
+// Distance of the clock's face and of the text from the picture's edges.
+constexpr int kInset = 4;
+// Far corner of the clock face's box; its near corner is (kInset, kInset).
+constexpr int kClockBox = 36;
+// Beyond its box a stamp part may still reach: the hour hand's pen and
+// smoothing below the face, glyphs higher than their cell above the text.
+constexpr int kClockMargin = 12;
+constexpr int kGlyphMargin = 16;
 
 // Nearest integer, a half going to the even neighbour (the default rounding
 // mode of the floating-point environment).
@@ -65,14 +74,14 @@ QString StampText(const QDateTime& when, const QLocale& locale) {
 void DrawStamp(Canvas& canvas, int height, const QDateTime& hands, const QString& text) {
     const QTime time = hands.time();
     canvas.Brush() = BrushStyle::Clear;
-    canvas.TextOut(4, height - 4 - canvas.TextHeight(QStringLiteral("W")), text);
+    canvas.TextOut(kInset, height - kInset - canvas.TextHeight(QStringLiteral("W")), text);
 
     // A white face with a black rim on every snapshot, whatever the previous
     // one left in the pen and brush.
     canvas.Brush() = BrushStyle::Solid;
     canvas.PenColor() = Qt::black;
     canvas.BrushColor() = Qt::white;
-    canvas.Ellipse(4, 4, 36, 36);
+    canvas.Ellipse(kInset, kInset, kClockBox, kClockBox);
 
     canvas.PenColor() = QColor(128, 128, 128);
     canvas.BrushColor() = Qt::black;
@@ -89,6 +98,13 @@ void DrawStamp(Canvas& canvas, int height, const QDateTime& hands, const QString
     DrawHand(canvas, (time.minute() + time.second() / 60.0) * 6.0, 10);
     canvas.PenColor() = QColor(255, 0, 0);
     DrawHand(canvas, time.second() * 6.0, 10);
+}
+
+StampRows RowsTouchedByStamp(int height, int textHeight) {
+    StampRows rows;
+    rows.ClockEnd = std::min(height, kClockBox + kClockMargin);
+    rows.TextBegin = std::clamp(height - kInset - textHeight - kGlyphMargin, rows.ClockEnd, height);
+    return rows;
 }
 
 } // namespace kamsel::pane

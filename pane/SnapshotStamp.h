@@ -33,4 +33,15 @@ QString StampText(const QDateTime& when, const QLocale& locale);
 // and brush are left as the second hand and the hour marks set them.
 void DrawStamp(frames::Canvas& canvas, int height, const QDateTime& hands, const QString& text);
 
+// The rows of a picture `height` rows high that DrawStamp can change, with a
+// font whose cells are textHeight rows high: the clock's band [0, ClockEnd)
+// and the text's band [TextBegin, height), each with a margin for pens and
+// glyphs that reach beyond their box. TextBegin is never above ClockEnd, so
+// a picture too low for two bands is one band.
+struct StampRows {
+    int ClockEnd = 0;
+    int TextBegin = 0;
+};
+StampRows RowsTouchedByStamp(int height, int textHeight);
+
 } // namespace kamsel::pane

@@ -9,6 +9,7 @@
 #include "pane/VideoImageFrames.h"
 #include "pane/WaitCursor.h"
 #include "platform/system/ExecutablePath.h"
+#include "platform/system/UiThread.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -198,9 +199,9 @@ void TFrame1::ShowCamerasMenu(QWidget& widget, QPoint place) {
 // ---- set-up and release ----
 
 void TFrame1::InitFrame() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (FInitialised)
         return;
-    handler_.FSkipCount = 0;
     FInitialised = true;
     handler_.Init(AppFolder());
     SpeedButton_Stop->setEnabled(false);
@@ -227,11 +228,13 @@ QString TFrame1::AppFolder() const {
 }
 
 void TFrame1::StopVideoIfRunning() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (SpeedButton_Stop->isEnabled())
         SpeedButton_StopClick();
 }
 
 void TFrame1::ReleaseVideo() {
+    KAMSEL_ASSERT_UI_THREAD();
     if (!FVideoImage)
         return;
     deviceWatcher_.reset();
@@ -310,7 +313,7 @@ void TFrame1::SpeedButton_RunVideoClick() {
     }
     // The stream may have ended among the pending events just handled; the
     // pane is Idle again then and the user has been told.
-    if (!FVideoImage->VideoSample)
+    if (!FVideoImage->IsCapturing())
         return;
     ShowVideoSize();
     handler_.VideoStarted();
@@ -375,6 +378,7 @@ void TFrame1::SpeedButton_StopClick() {
 }
 
 void TFrame1::OnStreamEnded(const QString& reason) {
+    KAMSEL_ASSERT_UI_THREAD();
     // The facade has freed the capture object already, as a Stop does; the
     // pane follows, so that the user can start again.
     ShowIdleButtons();
@@ -425,7 +429,7 @@ void TFrame1::SpeedButton_VidSizeClick() {
     ShowVideoSize();
     // When the format cannot be read after the dialog the facade has stopped
     // capture; buttons that offered pause and stop would tell otherwise.
-    if (!FVideoImage->VideoSample) {
+    if (!FVideoImage->IsCapturing()) {
         ShowIdleButtons();
         UpdateCameraList();
     }
@@ -515,6 +519,7 @@ void TFrame1::ClearPaintBox() {
 }
 
 void TFrame1::OnVideoFrame(frames::TVideoImage& sender) {
+    KAMSEL_ASSERT_UI_THREAD();
     VideoImageFrames frames(sender);
     handler_.OnVideoFrame(frames);
 }

@@ -17,7 +17,7 @@ HRESULT ClassRegistry::Create(REFCLSID clsid, REFIID riid, void** object) const 
     *object = nullptr;
     ClassFactory factory;
     {
-        std::lock_guard lock(mutex_);
+        const system::MutexLock lock(mutex_);
         const auto found = std::find_if(classes_.begin(), classes_.end(),
                                         [&](const auto& entry) { return entry.first == clsid; });
         if (found == classes_.end())
@@ -29,7 +29,7 @@ HRESULT ClassRegistry::Create(REFCLSID clsid, REFIID riid, void** object) const 
 }
 
 ClassFactory ClassRegistry::Exchange(REFCLSID clsid, ClassFactory factory) {
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     const auto found = std::find_if(classes_.begin(), classes_.end(),
                                     [&](const auto& entry) { return entry.first == clsid; });
     ClassFactory previous;

@@ -5,9 +5,9 @@
 // make its creation fail. Thread-safe.
 
 #include "ComApi.h"
+#include "platform/system/ThreadAnnotations.h"
 
 #include <functional>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -31,8 +31,8 @@ class ClassRegistry {
   private:
     ClassRegistry();
 
-    mutable std::mutex mutex_;
-    std::vector<std::pair<CLSID, ClassFactory>> classes_; // guarded by mutex_
+    mutable system::Mutex mutex_;
+    std::vector<std::pair<CLSID, ClassFactory>> classes_ GUARDED_BY(mutex_);
 };
 
 // The classes of this layer, in BuiltinClasses.cpp.

@@ -20,7 +20,7 @@ DeviceCatalog::DeviceCatalog() : providers_(BuiltinDeviceProviders()) {}
 std::vector<DeviceEntry> DeviceCatalog::Devices() {
     DeviceProviders providers;
     {
-        std::lock_guard lock(mutex_);
+        const system::MutexLock lock(mutex_);
         providers = providers_;
     }
     // Providers are asked without the lock: scanning devices may take a while.
@@ -32,7 +32,7 @@ std::vector<DeviceEntry> DeviceCatalog::Devices() {
 }
 
 DeviceProviders DeviceCatalog::Exchange(DeviceProviders providers) {
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     providers_.swap(providers);
     return providers;
 }

@@ -9,9 +9,9 @@
 #include "DeviceFaults.h"
 
 #include "platform/media/VideoDevice.h"
+#include "platform/system/ThreadAnnotations.h"
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace kamsel::dshow {
@@ -57,8 +57,8 @@ class DeviceCatalog {
   private:
     DeviceCatalog();
 
-    std::mutex mutex_;
-    DeviceProviders providers_; // guarded by mutex_
+    system::Mutex mutex_;
+    DeviceProviders providers_ GUARDED_BY(mutex_);
 };
 
 // Replaces the catalog's providers while it lives (a test's own devices, in

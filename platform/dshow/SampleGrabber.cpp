@@ -33,7 +33,7 @@ HRESULT SampleGrabber::SetCallback(ISampleGrabberCB* callback, LONG whichMethod)
         return E_INVALIDARG;
     com::ComPtr<ISampleGrabberCB> replaced(callback);
     {
-        std::lock_guard lock(mutex_);
+        const system::MutexLock lock(mutex_);
         callback_.Swap(replaced);
         method_ = whichMethod;
     }
@@ -62,7 +62,7 @@ HRESULT SampleGrabber::ReceiveSample(IMediaSample& sample) {
     com::ComPtr<ISampleGrabberCB> callback;
     LONG method = 0;
     {
-        std::lock_guard lock(mutex_);
+        const system::MutexLock lock(mutex_);
         callback = callback_;
         method = method_;
     }

@@ -16,8 +16,8 @@
 #include "GrabberOutputPin.h"
 #include "InputPin.h"
 #include "MediaType.h"
+#include "platform/system/ThreadAnnotations.h"
 
-#include <mutex>
 #include <optional>
 
 namespace kamsel::dshow {
@@ -46,9 +46,9 @@ class SampleGrabber final : public FilterBase<ISampleGrabber>, private InputPinO
     GrabberOutputPin output_;
     std::optional<MediaType> accepted_; // user-interface thread
 
-    std::mutex mutex_;
-    com::ComPtr<ISampleGrabberCB> callback_; // guarded by mutex_
-    LONG method_ = 0;                        // guarded by mutex_
+    system::Mutex mutex_;
+    com::ComPtr<ISampleGrabberCB> callback_ GUARDED_BY(mutex_);
+    LONG method_ GUARDED_BY(mutex_) = 0;
 };
 
 } // namespace kamsel::dshow

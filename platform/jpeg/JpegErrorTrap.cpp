@@ -21,8 +21,11 @@ JpegErrorTrap& JpegErrorTrap::Of(j_common_ptr info) {
 void JpegErrorTrap::OnError(j_common_ptr info) {
     JpegErrorTrap& self = Of(info);
     (*info->err->format_message)(info, self.message_);
-    self.code_ =
-        info->err->msg_code == JERR_OUT_OF_MEMORY ? JpegStatus::Code::OutOfMemory : JpegStatus::Code::BadData;
+    // The library's memory manager has no backing store: a picture that needs
+    // one has gone past the memory limit (max_memory_to_use).
+    const int code = info->err->msg_code;
+    self.code_ = code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? JpegStatus::Code::OutOfMemory
+                                                                             : JpegStatus::Code::BadData;
     std::longjmp(self.jump_, 1);
 }
 

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace kamsel::app {
@@ -28,9 +29,12 @@ namespace {
 
 class TForm_MainTest : public ::testing::Test {
   protected:
-    // The panes list these cameras, so both can run without hardware. The
-    // program reads them once.
-    static void SetUpTestSuite() { qputenv("KAMSEL_VIRTUAL_CAMERAS", "Demo=pattern;Other=pattern"); }
+    // The panes list these cameras, so both can run without hardware; the
+    // program reads them once, and the tests after this suite see the
+    // environment as it was.
+    static void SetUpTestSuite() { cameras.emplace("KAMSEL_VIRTUAL_CAMERAS", "Demo=pattern;Other=pattern"); }
+    static void TearDownTestSuite() { cameras.reset(); }
+    static inline std::optional<test::ScopedEnvironment> cameras;
 
     // Each test starts without remembered choices.
     QTemporaryDir configuration;

@@ -6,11 +6,9 @@
 #include "platform/dshow/DeviceCatalog.h"
 #include "platform/dshow/GraphTestSupport.h"
 
-#include <gtest/gtest.h>
+#include "support/ScopedEnvironment.h"
 
-#include <cstdlib>
-#include <optional>
-#include <string>
+#include <gtest/gtest.h>
 
 namespace kamsel::capture {
 namespace {
@@ -20,15 +18,8 @@ using namespace kamsel::dshow;
 // The machine's providers as the process would make them with this
 // declaration of virtual cameras; the variable is restored at once.
 DeviceProviders MachineProviders(const char* declaration) {
-    const char* previous = std::getenv("KAMSEL_VIRTUAL_CAMERAS");
-    const std::optional<std::string> saved = previous ? std::optional<std::string>(previous) : std::nullopt;
-    setenv("KAMSEL_VIRTUAL_CAMERAS", declaration, 1);
-    DeviceProviders providers = BuiltinDeviceProviders();
-    if (saved)
-        setenv("KAMSEL_VIRTUAL_CAMERAS", saved->c_str(), 1);
-    else
-        unsetenv("KAMSEL_VIRTUAL_CAMERAS");
-    return providers;
+    const kamsel::test::ScopedEnvironment declared("KAMSEL_VIRTUAL_CAMERAS", declaration);
+    return BuiltinDeviceProviders();
 }
 
 TEST(MachineDevicesTest, VirtualCamerasFollowTheCamerasAndStream) {
@@ -43,9 +34,9 @@ TEST(MachineDevicesTest, VirtualCamerasFollowTheCamerasAndStream) {
     ASSERT_EQ(FindCaptureDevice("  cam b ", found, &filter), S_OK);
     EXPECT_EQ(found, "Cam B");
 
-    test::CaptureGraph graph;
+    dshow::test::CaptureGraph graph;
     ASSERT_EQ(graph.Build(filter), S_OK);
-    auto callback = com::MakeComObject<test::RecordingCallback>();
+    auto callback = com::MakeComObject<dshow::test::RecordingCallback>();
     ASSERT_EQ(graph.grabber->SetCallback(callback.Get(), 0), S_OK);
     ASSERT_EQ(graph.control->Run(), S_OK);
     ASSERT_TRUE(callback->WaitFor(2));

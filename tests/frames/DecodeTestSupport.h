@@ -3,6 +3,7 @@
 
 #include "frames/Bitmap24.h"
 #include "frames/TVideoImage.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,8 @@ inline std::unique_ptr<TVideoImage> MakeImage(int width, int height, std::uint32
     image->VideoWidth = width;
     image->VideoHeight = height;
     image->VideoFourCC = fourcc;
-    image->FrameBitmap.SetSize(width, height);
-    FillPrevious(image->FrameBitmap);
+    TVideoImageTestPeer::FrameBitmap(*image).SetSize(width, height);
+    FillPrevious(TVideoImageTestPeer::FrameBitmap(*image));
     return image;
 }
 
@@ -67,11 +68,11 @@ inline void ExpectFailureText(const TVideoImage& image, int width, int height, c
     Canvas& canvas = expected.GetCanvas();
     canvas.TextOut(0, 0, QStringLiteral("Unknown compression"));
     canvas.TextOut(0, canvas.TextHeight(QStringLiteral("X")), secondLine);
-    EXPECT_TRUE(image.FrameDecoded);
-    EXPECT_TRUE(SamePixels(image.FrameBitmap, expected)) << secondLine.toStdString();
+    EXPECT_TRUE(TVideoImageTestPeer::FrameDecoded(image));
+    EXPECT_TRUE(SamePixels(TVideoImageTestPeer::FrameBitmap(image), expected)) << secondLine.toStdString();
     // The text covers the top-left; the bottom of the picture keeps the previous frame.
-    EXPECT_FALSE(IsPrevious(image.FrameBitmap, 1, 1));
-    EXPECT_TRUE(IsPrevious(image.FrameBitmap, width - 1, height - 1));
+    EXPECT_FALSE(IsPrevious(TVideoImageTestPeer::FrameBitmap(image), 1, 1));
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(image), width - 1, height - 1));
 }
 
 } // namespace kamsel::frames::test

@@ -1,4 +1,4 @@
-// Snapshots through JpegImage: Assign, then SaveToFile.
+// Snapshots through JpegImage: Assign, then SaveToFile; and rows handed in.
 
 #include "JpegTestFrames.h"
 
@@ -153,6 +153,34 @@ TEST(JpegImageSnapshot, WritesABaselineQuality90FileInTrueColours) {
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(decoded.Picture().ScanLine(y)[x * 3 + c], frame.ScanLine(y)[x * 3 + c], 4)
                 << x << "," << y << " byte " << c;
+}
+
+// Rows gathered from two bitmaps, top row first, give the file of the bitmap
+// they make up (an odd height, so that the last batch of rows is short), and
+// the held picture is neither used nor replaced.
+TEST(JpegImageSnapshot, RowsFromElsewhereEncodeLikeTheBitmapTheyMakeUp) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const int width = 48, height = 37, split = 11;
+    // The top rows in other colours than the rest.
+    const PixelFill pixel = [&](int x, int y, std::uint8_t* bgr) {
+        Gradient(width, height, y < split ? width - 1 - x : x, y, bgr);
+    };
+    Bitmap24 whole, top, rest, held;
+    Fill(whole, width, height, pixel);
+    Fill(top, width, split, pixel);
+    Fill(rest, width, height, [&](int x, int y, std::uint8_t* bgr) { Gradient(width, height, x, y, bgr); });
+    Fill(held, 8, 8, [](int, int, std::uint8_t* bgr) { bgr[0] = bgr[1] = bgr[2] = 7; });
+    JpegImage jpeg;
+    jpeg.Assign(whole);
+    jpeg.SaveToFile(dir.filePath("whole.jpg"));
+    jpeg.Assign(held);
+    jpeg.SaveRowsToFile(
+        width, height, [&](int row) { return row < split ? top.ScanLine(row) : rest.ScanLine(row); },
+        dir.filePath("rows.jpg"));
+    EXPECT_EQ(ReadAll(dir.filePath("rows.jpg")), ReadAll(dir.filePath("whole.jpg")));
+    EXPECT_EQ(jpeg.Width(), 8);
+    EXPECT_EQ(jpeg.Picture().ScanLine(7)[0], 7);
 }
 
 TEST(JpegImageSnapshot, ReusesTheEncoderAcrossSizesAndReplacesFiles) {

@@ -3,6 +3,7 @@
 // camera is a fake one with fault injection; no device of the machine is used.
 
 #include "FacadeTestSupport.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include "capture/TVideoSample.h"
 #include "frames/FrameMessageWindow.h"
@@ -89,12 +90,12 @@ class TVideoImageCapture : public ::testing::Test {
 TEST_F(TVideoImageCapture, AStartThatFailsReturnsOneAndLeavesNoCaptureObject) {
     // No such device, and a device that cannot be opened.
     EXPECT_EQ(image->VideoStart(QStringLiteral("#2")), 1);
-    EXPECT_EQ(image->VideoSample, nullptr);
+    EXPECT_FALSE(image->IsCapturing());
     EXPECT_FALSE(image->IsPaused());
 
     camera->SetOpenError(-EBUSY);
     EXPECT_EQ(image->VideoStart(QStringLiteral("#1")), 1);
-    EXPECT_EQ(image->VideoSample, nullptr);
+    EXPECT_FALSE(image->IsCapturing());
     EXPECT_FALSE(image->IsPaused());
     EXPECT_EQ(devices.LiveDevices(), 0);
 }
@@ -102,7 +103,7 @@ TEST_F(TVideoImageCapture, AStartThatFailsReturnsOneAndLeavesNoCaptureObject) {
 TEST_F(TVideoImageCapture, AStartWhoseFormatCannotBeReadFails) {
     camera->SetFault(FaultPoint::GetFormat, com::E_FAIL);
     EXPECT_EQ(image->VideoStart(QStringLiteral("#1")), 1);
-    EXPECT_EQ(image->VideoSample, nullptr);
+    EXPECT_FALSE(image->IsCapturing());
     EXPECT_FALSE(camera->Streaming());
 }
 
@@ -111,8 +112,8 @@ TEST_F(TVideoImageCapture, FramesOfTheCameraArriveDecodedAtItsSize) {
     EXPECT_EQ(image->VideoWidth, 640);
     EXPECT_EQ(image->VideoHeight, 480);
     EXPECT_EQ(image->VideoFourCC, kYUY2);
-    EXPECT_EQ(image->FrameBitmap.Width(), 640);
-    EXPECT_EQ(image->FrameBitmap.Height(), 480);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Width(), 640);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Height(), 480);
 
     for (int n = 0; n < 3; ++n)
         camera->PushFrame(Grey(kVgaYuy2), kVgaYuy2);
@@ -121,7 +122,7 @@ TEST_F(TVideoImageCapture, FramesOfTheCameraArriveDecodedAtItsSize) {
     ASSERT_EQ(picture.Width(), 640);
     ASSERT_EQ(picture.Height(), 480);
     EXPECT_EQ(picture.ScanLine(479)[639 * 3 + 2], 130);
-    EXPECT_EQ(image->FrameCount.load(), 3);
+    EXPECT_EQ(TVideoImageTestPeer::FrameCount(*image), 3);
     EXPECT_EQ(image->SkippedFrames.load(), 0);
     EXPECT_TRUE(errors.messages.empty());
 }
@@ -132,47 +133,47 @@ TEST_F(TVideoImageCapture, StopReturnsWhenNoSampleCanArriveAndAQueuedMessageStil
     ASSERT_TRUE(WaitForFrames(2));
 
     image->VideoStop();
-    EXPECT_EQ(image->VideoSample, nullptr);
+    EXPECT_FALSE(image->IsCapturing());
     EXPECT_FALSE(camera->Streaming());
     EXPECT_EQ(devices.LiveDevices(), 0);
     EXPECT_EQ(image->FramesPerSecond.load(), 0.0);
 
-    const std::int32_t arrived = image->FrameCount.load();
+    const std::int32_t arrived = TVideoImageTestPeer::FrameCount(*image);
     // Whatever was posted before the stop is still handled, with the slot as
     // it was; nothing arrives afterwards.
-    image->MessageWindow->PostFrameMessage(0, 0);
+    TVideoImageTestPeer::MessageWindow(*image).PostFrameMessage(0, 0);
     const int framesBefore = frames;
     test::HandlePostedEvents();
     EXPECT_GT(frames, framesBefore);
     EXPECT_EQ(picture.Width(), 640);
     EXPECT_EQ(picture.ScanLine(0)[0], 130);
-    EXPECT_EQ(image->FrameCount.load(), arrived);
+    EXPECT_EQ(TVideoImageTestPeer::FrameCount(*image), arrived);
 }
 
 TEST_F(TVideoImageCapture, StartingAgainStopsTheRunningCameraAndCountsAfresh) {
     Start();
     camera->PushFrame(Grey(kVgaYuy2), kVgaYuy2);
     ASSERT_TRUE(WaitForFrames(1));
-    ASSERT_EQ(image->FrameCount.load(), 1);
+    ASSERT_EQ(TVideoImageTestPeer::FrameCount(*image), 1);
 
     const int devicesOfOneCaptureObject = devices.LiveDevices();
 
     ASSERT_EQ(image->VideoStart(QStringLiteral("#1")), 0);
     EXPECT_EQ(devices.LiveDevices(), devicesOfOneCaptureObject); // the first one has gone
-    EXPECT_EQ(image->FrameCount.load(), 0);
+    EXPECT_EQ(TVideoImageTestPeer::FrameCount(*image), 0);
     EXPECT_TRUE(camera->Streaming());
     bool done = false;
     image->AppIdle(done);
     camera->PushFrame(Grey(kVgaYuy2), kVgaYuy2);
     EXPECT_TRUE(WaitForFrames(2));
-    EXPECT_EQ(image->FrameCount.load(), 1);
+    EXPECT_EQ(TVideoImageTestPeer::FrameCount(*image), 1);
 }
 
 TEST_F(TVideoImageCapture, AStreamThatEndsOnItsOwnIsStoppedHereAndReportedOnceWithItsReason) {
     std::vector<QString> reasons;
     image->StreamEndCallback = [&](TVideoImage& sender, const QString& reason) {
         EXPECT_EQ(&sender, image.get());
-        EXPECT_EQ(sender.VideoSample, nullptr); // stopped before the client hears of it
+        EXPECT_FALSE(sender.IsCapturing()); // stopped before the client hears of it
         reasons.push_back(reason);
     };
     // A user's pause, resume and stop end no stream on their own.
@@ -189,7 +190,7 @@ TEST_F(TVideoImageCapture, AStreamThatEndsOnItsOwnIsStoppedHereAndReportedOnceWi
     camera->EndStream(-ENODEV);
     ASSERT_TRUE(test::RunEventsUntil([&] { return !reasons.empty(); }));
     EXPECT_EQ(reasons, std::vector<QString>{QStringLiteral("fake camera USB Camera went away")});
-    EXPECT_EQ(image->VideoSample, nullptr);
+    EXPECT_FALSE(image->IsCapturing());
     EXPECT_FALSE(camera->Streaming());
     EXPECT_EQ(devices.LiveDevices(), 0);
     EXPECT_EQ(image->FramesPerSecond.load(), 0.0);
@@ -246,7 +247,7 @@ TEST_F(TVideoImageCapture, SetResolutionTakesTheNewSize) {
     image->SetResolutionByIndex(0);
     EXPECT_EQ(image->VideoWidth, 320);
     EXPECT_EQ(image->VideoHeight, 240);
-    EXPECT_EQ(image->FrameBitmap.Width(), 320);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Width(), 320);
 
     camera->PushFrame(Grey(320 * 240 * 2), 320 * 240 * 2);
     ASSERT_TRUE(WaitForFrames(1));
@@ -260,7 +261,7 @@ TEST_F(TVideoImageCapture, SetResolutionWhoseFormatReadFailsKeepsTheOldSizeAndCa
     image->SetResolutionByIndex(0);
     EXPECT_EQ(image->VideoWidth, 640);
     EXPECT_EQ(image->VideoHeight, 480);
-    EXPECT_NE(image->VideoSample, nullptr);
+    EXPECT_TRUE(image->IsCapturing());
     EXPECT_TRUE(camera->WaitUntilStreaming(std::chrono::seconds(20)));
 
     // Samples still reach the frame procedure.
@@ -295,7 +296,7 @@ TEST_F(TVideoImageCapture, TheStreamDialogReadsTheFormatAgainAndRegistersAgain) 
     const auto closer = CloseFrames(shown);
     image->ShowProperty_Stream();
     EXPECT_EQ(shown, 1);
-    ASSERT_NE(image->VideoSample, nullptr);
+    ASSERT_TRUE(image->IsCapturing());
     EXPECT_EQ(image->VideoWidth, 640);
     EXPECT_TRUE(camera->WaitUntilStreaming(std::chrono::seconds(20)));
     camera->PushFrame(Grey(kVgaYuy2), kVgaYuy2);
@@ -308,7 +309,7 @@ TEST_F(TVideoImageCapture, AStreamDialogAfterWhichTheFormatCannotBeReadStopsCapt
     const auto closer = CloseFrames(shown);
     camera->SetFault(FaultPoint::GetFormat, com::E_FAIL);
     image->ShowProperty_Stream();
-    EXPECT_EQ(image->VideoSample, nullptr);
+    EXPECT_FALSE(image->IsCapturing());
     EXPECT_FALSE(camera->Streaming());
     EXPECT_FALSE(image->IsPaused());
 }

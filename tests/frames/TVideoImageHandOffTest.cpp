@@ -3,6 +3,7 @@
 // user-interface) thread.
 
 #include "FacadeTestSupport.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include "frames/FrameMessageWindow.h"
 #include "frames/IdleNotifier.h"
@@ -37,7 +38,7 @@ class TVideoImageHandOff : public ::testing::Test {
         image->FrameCallback = [this](TVideoImage&, std::int32_t, std::int32_t, const std::uint8_t* buffer) {
             ++frames;
             lastBuffer = buffer;
-            lastSlot = image->CurrentSlot.load();
+            lastSlot = TVideoImageTestPeer::CurrentSlot(*image);
             if (onFrame)
                 onFrame(buffer);
         };
@@ -85,7 +86,7 @@ TEST_F(TVideoImageHandOff, RateIsMeasuredOverThirtySampleWindowsFromTheSixtiethS
         EXPECT_EQ(rates[std::size_t(n - 1)], 0.0) << "sample " << n;
     EXPECT_NEAR(rates[59], 30000.0 / 990.0, 1e-9);
     EXPECT_NEAR(rates[89], 30000.0 / 990.0, 1e-9);
-    EXPECT_EQ(image->FrameCount.load(), 90);
+    EXPECT_EQ(TVideoImageTestPeer::FrameCount(*image), 90);
     // Dropped samples count for the rate: no idle notification came, so all
     // of them were dropped.
     EXPECT_EQ(image->SkippedFrames.load(), 90);
@@ -138,7 +139,7 @@ TEST_F(TVideoImageHandOff, StoppingClearsTheRate) {
 TEST_F(TVideoImageHandOff, SamplesAreDroppedUntilTheFirstIdleNotification) {
     Arrive(Sample(16, 1));
     EXPECT_EQ(image->SkippedFrames.load(), 1);
-    EXPECT_EQ(image->CurrentSlot.load(), 0);
+    EXPECT_EQ(TVideoImageTestPeer::CurrentSlot(*image), 0);
     HandlePostedEvents();
     EXPECT_EQ(frames, 0); // nothing was posted
 }
@@ -148,12 +149,12 @@ TEST_F(TVideoImageHandOff, IdleRuleAcceptsAtOneSecondAndDropsAfterIt) {
     clock.Set(51000);
     Arrive(Sample(16, 1));
     EXPECT_EQ(image->SkippedFrames.load(), 0);
-    EXPECT_EQ(image->CurrentSlot.load(), 1);
+    EXPECT_EQ(TVideoImageTestPeer::CurrentSlot(*image), 1);
 
     clock.Set(51001);
     Arrive(Sample(16, 2));
     EXPECT_EQ(image->SkippedFrames.load(), 1);
-    EXPECT_EQ(image->CurrentSlot.load(), 1); // nothing copied
+    EXPECT_EQ(TVideoImageTestPeer::CurrentSlot(*image), 1); // nothing copied
 
     // A tick before the notification counts by its distance as well.
     clock.Set(49000);
@@ -161,12 +162,12 @@ TEST_F(TVideoImageHandOff, IdleRuleAcceptsAtOneSecondAndDropsAfterIt) {
     clock.Set(48999);
     Arrive(Sample(16, 4));
     EXPECT_EQ(image->SkippedFrames.load(), 2);
-    EXPECT_EQ(image->CurrentSlot.load(), 2);
+    EXPECT_EQ(TVideoImageTestPeer::CurrentSlot(*image), 2);
 
     // One frame message per accepted sample.
     HandlePostedEvents();
     EXPECT_EQ(frames, 2);
-    EXPECT_EQ(image->FrameCount.load(), 4);
+    EXPECT_EQ(TVideoImageTestPeer::FrameCount(*image), 4);
 }
 
 TEST_F(TVideoImageHandOff, IdleRuleMeasuresAcrossTheWrap) {
@@ -177,7 +178,7 @@ TEST_F(TVideoImageHandOff, IdleRuleMeasuresAcrossTheWrap) {
     clock.Set(0x000002E9u); // 1001 ms later
     Arrive(Sample(16, 2));
     EXPECT_EQ(image->SkippedFrames.load(), 1);
-    EXPECT_EQ(image->CurrentSlot.load(), 1);
+    EXPECT_EQ(TVideoImageTestPeer::CurrentSlot(*image), 1);
 }
 
 TEST_F(TVideoImageHandOff, AThreadHandlingAnEventIsBusy) {
@@ -205,7 +206,7 @@ TEST_F(TVideoImageHandOff, AThreadWaitingForWorkIsNotBusyHoweverLongItWaits) {
     QEventLoop loop;
     onFrame = [&](const std::uint8_t*) { loop.quit(); };
     std::thread streaming([&] {
-        while (!image->IdleEvents->Waiting())
+        while (!TVideoImageTestPeer::IdleEvents(*image).Waiting())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         clock.Advance(60000);
         Deliver(*image, Sample(16, 1));
@@ -224,11 +225,11 @@ TEST_F(TVideoImageHandOff, FourSamplesFillSlotsOneTwoZeroOneAndEveryMessageShows
     std::vector<int> filled;
     for (std::uint8_t value = 1; value <= 4; ++value) {
         Arrive(Sample(32, value));
-        filled.push_back(image->CurrentSlot.load());
+        filled.push_back(TVideoImageTestPeer::CurrentSlot(*image));
     }
     EXPECT_EQ(filled, (std::vector<int>{1, 2, 0, 1}));
-    EXPECT_EQ(image->SlotSize[0], 32);
-    EXPECT_EQ(image->SlotSize[2], 32);
+    EXPECT_EQ(TVideoImageTestPeer::SlotSize(*image, 0), 32);
+    EXPECT_EQ(TVideoImageTestPeer::SlotSize(*image, 2), 32);
 
     UseRgb(4, 2); // 4 x 2 x 3 = 24 bytes would fit; 32 gives the failure text
     std::vector<std::uint8_t> firstBytes;
@@ -236,7 +237,7 @@ TEST_F(TVideoImageHandOff, FourSamplesFillSlotsOneTwoZeroOneAndEveryMessageShows
     HandlePostedEvents();
     EXPECT_EQ(frames, 4);
     EXPECT_EQ(lastSlot, 1);
-    EXPECT_EQ(lastBuffer, image->SlotBuffer[1].get());
+    EXPECT_EQ(lastBuffer, TVideoImageTestPeer::SlotBuffer(*image, 1));
     EXPECT_EQ(firstBytes, (std::vector<std::uint8_t>{4, 4, 4, 4}));
 }
 
@@ -244,24 +245,24 @@ TEST_F(TVideoImageHandOff, ALengthChangeReallocatesOnlyThatSlot) {
     IdleNow();
     for (std::uint8_t value = 1; value <= 3; ++value)
         Arrive(Sample(614400, value)); // slots 1, 2, 0
-    const std::uint8_t* block0 = image->SlotBuffer[0].get();
-    const std::uint8_t* block2 = image->SlotBuffer[2].get();
+    const std::uint8_t* block0 = TVideoImageTestPeer::SlotBuffer(*image, 0);
+    const std::uint8_t* block2 = TVideoImageTestPeer::SlotBuffer(*image, 2);
 
     Arrive(Sample(460800, 4)); // slot 1
-    EXPECT_EQ(image->SlotSize[1], 460800);
-    EXPECT_EQ(image->SlotBuffer[1][460799], 4);
-    EXPECT_EQ(image->SlotSize[0], 614400);
-    EXPECT_EQ(image->SlotSize[2], 614400);
-    EXPECT_EQ(image->SlotBuffer[0].get(), block0);
-    EXPECT_EQ(image->SlotBuffer[2].get(), block2);
+    EXPECT_EQ(TVideoImageTestPeer::SlotSize(*image, 1), 460800);
+    EXPECT_EQ(TVideoImageTestPeer::SlotBuffer(*image, 1)[460799], 4);
+    EXPECT_EQ(TVideoImageTestPeer::SlotSize(*image, 0), 614400);
+    EXPECT_EQ(TVideoImageTestPeer::SlotSize(*image, 2), 614400);
+    EXPECT_EQ(TVideoImageTestPeer::SlotBuffer(*image, 0), block0);
+    EXPECT_EQ(TVideoImageTestPeer::SlotBuffer(*image, 2), block2);
 
     Arrive(Sample(614400, 5)); // slot 2, same length: the block is reused
-    EXPECT_EQ(image->SlotBuffer[2].get(), block2);
-    EXPECT_EQ(image->SlotBuffer[2][614399], 5);
+    EXPECT_EQ(TVideoImageTestPeer::SlotBuffer(*image, 2), block2);
+    EXPECT_EQ(TVideoImageTestPeer::SlotBuffer(*image, 2)[614399], 5);
 
     Arrive(Sample(0, 0)); // slot 0: an empty sample leaves no block
-    EXPECT_EQ(image->SlotSize[0], 0);
-    EXPECT_EQ(image->SlotBuffer[0], nullptr);
+    EXPECT_EQ(TVideoImageTestPeer::SlotSize(*image, 0), 0);
+    EXPECT_EQ(TVideoImageTestPeer::SlotBuffer(*image, 0), nullptr);
 }
 
 TEST_F(TVideoImageHandOff, TheProducerKeepsOffTheSlotTheFrameProcedureHolds) {
@@ -276,7 +277,7 @@ TEST_F(TVideoImageHandOff, TheProducerKeepsOffTheSlotTheFrameProcedureHolds) {
         // not held; the held one keeps its bytes.
         for (std::uint8_t value = 2; value <= 6; ++value) {
             Arrive(Sample(12, value));
-            slotsWhileHeld.push_back(image->CurrentSlot.load());
+            slotsWhileHeld.push_back(TVideoImageTestPeer::CurrentSlot(*image));
         }
         for (int i = 0; i < 12; ++i)
             heldBufferIntact = heldBufferIntact && buffer[i] == 1;
@@ -329,7 +330,7 @@ TEST_F(TVideoImageHandOff, AFrameProcedureWithANestedLoopSkipsTheMessagesItDispa
     HandlePostedEvents();
     EXPECT_EQ(frames, 1);
     EXPECT_EQ(image->SkippedFrames.load(), 3);
-    EXPECT_FALSE(image->FrameBusy);
+    EXPECT_FALSE(TVideoImageTestPeer::FrameBusy(*image));
 
     Arrive(Sample(16, 5)); // handled normally again
     HandlePostedEvents();
@@ -357,7 +358,7 @@ TEST_F(TVideoImageHandOff, AnErrorInTheFrameProcedureIsReportedAndTheStreamGoesO
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0], QStringLiteral("Camera went away"));
     EXPECT_EQ(skippedDuringBox, 1);
-    EXPECT_FALSE(image->FrameBusy);
+    EXPECT_FALSE(TVideoImageTestPeer::FrameBusy(*image));
 
     Arrive(Sample(16, 2));
     HandlePostedEvents();
@@ -368,7 +369,7 @@ TEST_F(TVideoImageHandOff, AnErrorInTheFrameProcedureIsReportedAndTheStreamGoesO
 TEST_F(TVideoImageHandOff, OtherEventsOfTheWindowGetTheDefaultHandling) {
     bool ran = false;
     QMetaObject::invokeMethod(
-        image->MessageWindow.get(), [&] { ran = true; }, Qt::QueuedConnection);
+        &TVideoImageTestPeer::MessageWindow(*image), [&] { ran = true; }, Qt::QueuedConnection);
     HandlePostedEvents();
     EXPECT_TRUE(ran);
     EXPECT_EQ(frames, 0);
@@ -405,7 +406,7 @@ TEST_F(TVideoImageHandOff, GetBitmapDecodesTheNewestSampleOnce) {
     Bitmap24 copy;
     image->GetBitmap(copy);
     EXPECT_EQ(copy.ScanLine(0)[0], 10);
-    EXPECT_TRUE(image->FrameDecoded);
+    EXPECT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
 
     // A newer sample, its message not yet handled: the bitmap is stale.
     Arrive(Sample(6, 11));
@@ -413,7 +414,7 @@ TEST_F(TVideoImageHandOff, GetBitmapDecodesTheNewestSampleOnce) {
     EXPECT_EQ(copy.ScanLine(0)[0], 11);
 
     // Scribbling on FrameBitmap shows whether a second fetch decodes again.
-    image->FrameBitmap.ScanLine(0)[0] = 99;
+    TVideoImageTestPeer::FrameBitmap(*image).ScanLine(0)[0] = 99;
     image->GetBitmap(copy);
     EXPECT_EQ(copy.ScanLine(0)[0], 99);
 }
@@ -425,12 +426,12 @@ TEST_F(TVideoImageHandOff, PaintFrameDrawsOnTheCanvasUnlessItIsLocked) {
     image->PaintFrame(); // no canvas: nothing decoded
     Arrive(Sample(12, 200));
     image->PaintFrame();
-    EXPECT_FALSE(image->FrameDecoded);
+    EXPECT_FALSE(TVideoImageTestPeer::FrameDecoded(*image));
 
     image->SetDisplayCanvas(&screen.GetCanvas());
     ASSERT_TRUE(screen.GetCanvas().TryLock()); // someone else draws
     HandlePostedEvents();
-    EXPECT_TRUE(image->FrameDecoded);
+    EXPECT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
     EXPECT_EQ(screen.ScanLine(0)[0], 0);
     screen.GetCanvas().Unlock();
 
@@ -445,13 +446,13 @@ TEST_F(TVideoImageHandOff, AMessageBeforeAnySampleGivesAnEmptyBuffer) {
     image->VideoWidth = 4;
     image->VideoHeight = 2;
     image->VideoFourCC = kYUY2;
-    image->MessageWindow->PostFrameMessage(0, 0);
+    TVideoImageTestPeer::MessageWindow(*image).PostFrameMessage(0, 0);
     Bitmap24 copy;
     onFrame = [&](const std::uint8_t*) { image->GetBitmap(copy); };
     HandlePostedEvents();
     EXPECT_EQ(frames, 1);
     EXPECT_EQ(lastBuffer, nullptr);
-    EXPECT_FALSE(image->FrameDecoded);
+    EXPECT_FALSE(TVideoImageTestPeer::FrameDecoded(*image));
 }
 
 } // namespace

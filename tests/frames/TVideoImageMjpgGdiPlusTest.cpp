@@ -1,5 +1,6 @@
 #include "DecodeTestSupport.h"
 #include "JpegTestFrames.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include "frames/UGDIPlus.h"
 
@@ -49,20 +50,20 @@ TEST_F(TVideoImageMjpgWithGdiPlus, CameraFramesDecodeAtTheImageSize) {
         auto image = MakeImage(32, 32, kMJPG);
         const auto frame = CameraFrame(64, 48, s);
         image->UnpackFrame(std::int32_t(frame.size()), frame.data());
-        EXPECT_TRUE(image->FrameDecoded);
-        EXPECT_EQ(image->FrameBitmap.Width(), 64);
-        EXPECT_EQ(image->FrameBitmap.Height(), 48);
-        EXPECT_EQ(image->FrameBitmap.Format(), PixelFormat::Bits24);
-        ExpectQuadrants(image->FrameBitmap);
+        EXPECT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
+        EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Width(), 64);
+        EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Height(), 48);
+        EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Format(), PixelFormat::Bits24);
+        ExpectQuadrants(TVideoImageTestPeer::FrameBitmap(*image));
     }
 
     // Without a video size from the capture side the frame still decodes.
     auto sizeless = MakeImage(0, 0, kMJPG);
     const auto frame = CameraFrame(48, 32, Subsampling::S422);
     sizeless->UnpackFrame(std::int32_t(frame.size()), frame.data());
-    EXPECT_EQ(sizeless->FrameBitmap.Width(), 48);
-    EXPECT_EQ(sizeless->FrameBitmap.Height(), 32);
-    ExpectQuadrants(sizeless->FrameBitmap);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*sizeless).Width(), 48);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*sizeless).Height(), 32);
+    ExpectQuadrants(TVideoImageTestPeer::FrameBitmap(*sizeless));
 }
 
 TEST_F(TVideoImageMjpgWithGdiPlus, UnreadableFramesLeaveThePreviousPictureWithoutText) {
@@ -70,10 +71,10 @@ TEST_F(TVideoImageMjpgWithGdiPlus, UnreadableFramesLeaveThePreviousPictureWithou
     auto frame = CameraFrame(64, 48, Subsampling::S420);
     frame[0] = 0x00; // no SOI marker
     image->UnpackFrame(std::int32_t(frame.size()), frame.data());
-    EXPECT_TRUE(image->FrameDecoded);
-    EXPECT_TRUE(IsPrevious(image->FrameBitmap, 0, 0));
-    EXPECT_TRUE(IsPrevious(image->FrameBitmap, 63, 47));
-    EXPECT_EQ(image->FrameBitmap.Width(), 64);
+    EXPECT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*image), 0, 0));
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*image), 63, 47));
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Width(), 64);
 }
 
 TEST(TVideoImageMjpgMissingGdiPlus, AMissingModuleMeansTheJpegLibrary) {
@@ -82,9 +83,10 @@ TEST(TVideoImageMjpgMissingGdiPlus, AMissingModuleMeansTheJpegLibrary) {
     auto image = MakeImage(200, 80, kMJPG);
     auto frame = CameraFrame(64, 48, Subsampling::S422);
     image->UnpackFrame(std::int32_t(frame.size()), frame.data());
-    EXPECT_EQ(image->FrameBitmap.Width(), 200); // drawn at its own size, the bitmap keeps its size
-    EXPECT_TRUE(IsPrevious(image->FrameBitmap, 100, 70));
-    EXPECT_GT(image->FrameBitmap.ScanLine(10)[10 * 3 + 2], 240);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Width(),
+              200); // drawn at its own size, the bitmap keeps its size
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*image), 100, 70));
+    EXPECT_GT(TVideoImageTestPeer::FrameBitmap(*image).ScanLine(10)[10 * 3 + 2], 240);
 
     frame[0] = 0x00;
     auto text = MakeImage(200, 80, kMJPG);

@@ -1,5 +1,6 @@
 #include "DecodeTestSupport.h"
 #include "JpegTestFrames.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 namespace kamsel::frames {
 namespace {
@@ -21,25 +22,25 @@ TEST(TVideoImageMjpgWithoutGdiPlus, CameraFramesDecodeAtTheirOwnSize) {
     auto frame = test::StripHuffmanTables(Quadrants(64, 48, Subsampling::S422));
     frame.resize(frame.size() + 1000, 0); // the rest of the camera's buffer
     image->UnpackFrame(std::int32_t(frame.size()), frame.data());
-    EXPECT_TRUE(image->FrameDecoded);
-    EXPECT_EQ(image->JpegStream.Size(), frame.size());
-    const std::uint8_t* red = image->FrameBitmap.ScanLine(10) + 10 * 3;
+    EXPECT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
+    EXPECT_EQ(TVideoImageTestPeer::JpegStream(*image).Size(), frame.size());
+    const std::uint8_t* red = TVideoImageTestPeer::FrameBitmap(*image).ScanLine(10) + 10 * 3;
     EXPECT_GT(red[2], 240);
     EXPECT_LT(red[1], 16);
-    const std::uint8_t* white = image->FrameBitmap.ScanLine(40) + 60 * 3;
+    const std::uint8_t* white = TVideoImageTestPeer::FrameBitmap(*image).ScanLine(40) + 60 * 3;
     EXPECT_GT(white[0], 240);
 
     // A smaller image lands at the top-left; the bitmap keeps its size and
     // the rest of the previous frame.
-    test::FillPrevious(image->FrameBitmap);
+    test::FillPrevious(TVideoImageTestPeer::FrameBitmap(*image));
     const auto small = Quadrants(16, 16, Subsampling::S420);
-    image->FrameDecoded = false;
+    TVideoImageTestPeer::FrameDecoded(*image) = false;
     image->UnpackFrame(std::int32_t(small.size()), small.data());
-    EXPECT_EQ(image->FrameBitmap.Width(), 64);
-    EXPECT_EQ(image->FrameBitmap.Height(), 48);
-    EXPECT_GT(image->FrameBitmap.ScanLine(2)[2 * 3 + 2], 240);
-    EXPECT_TRUE(IsPrevious(image->FrameBitmap, 16, 0));
-    EXPECT_TRUE(IsPrevious(image->FrameBitmap, 0, 16));
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Width(), 64);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*image).Height(), 48);
+    EXPECT_GT(TVideoImageTestPeer::FrameBitmap(*image).ScanLine(2)[2 * 3 + 2], 240);
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*image), 16, 0));
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*image), 0, 16));
 }
 
 TEST(TVideoImageMjpgWithoutGdiPlus, DataWithoutStartOfImageGivesTheText) {

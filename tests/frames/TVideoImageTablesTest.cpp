@@ -1,5 +1,6 @@
 #include "frames/TVideoImage.h"
 #include "platform/media/YuvConverter.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,33 +15,35 @@ using media::YuvTerm;
 
 TEST(TVideoImageTables, BuiltOnceWithTheirExactValues) {
     TVideoImage image;
-    EXPECT_FALSE(image.TablesReady);
+    EXPECT_FALSE(TVideoImageTestPeer::TablesReady(image));
     image.InitYUVTables();
-    ASSERT_TRUE(image.TablesReady);
+    ASSERT_TRUE(TVideoImageTestPeer::TablesReady(image));
     // The three entries that fall exactly on a half go to the even neighbour.
-    EXPECT_EQ(image.TableY[250], 74520);
-    EXPECT_EQ(image.TableUB[193], 28798);
-    EXPECT_EQ(image.TableVR[172], 13208);
-    EXPECT_EQ(image.TableY[16], 4769);
-    EXPECT_EQ(image.TableUB[0], -70870);
-    EXPECT_EQ(image.TableUB[128], -4769);
-    EXPECT_EQ(image.TableUG[128], -12837);
-    EXPECT_EQ(image.TableVR[128], -4769);
-    EXPECT_EQ(image.TableVG[0], 34707);
-    EXPECT_EQ(image.TableVG[128], 8068);
-    EXPECT_EQ(image.TableY[255], 76011);
-    EXPECT_EQ(image.TableUB[255], 60815);
+    EXPECT_EQ(TVideoImageTestPeer::TableY(image)[250], 74520);
+    EXPECT_EQ(TVideoImageTestPeer::TableUB(image)[193], 28798);
+    EXPECT_EQ(TVideoImageTestPeer::TableVR(image)[172], 13208);
+    EXPECT_EQ(TVideoImageTestPeer::TableY(image)[16], 4769);
+    EXPECT_EQ(TVideoImageTestPeer::TableUB(image)[0], -70870);
+    EXPECT_EQ(TVideoImageTestPeer::TableUB(image)[128], -4769);
+    EXPECT_EQ(TVideoImageTestPeer::TableUG(image)[128], -12837);
+    EXPECT_EQ(TVideoImageTestPeer::TableVR(image)[128], -4769);
+    EXPECT_EQ(TVideoImageTestPeer::TableVG(image)[0], 34707);
+    EXPECT_EQ(TVideoImageTestPeer::TableVG(image)[128], 8068);
+    EXPECT_EQ(TVideoImageTestPeer::TableY(image)[255], 76011);
+    EXPECT_EQ(TVideoImageTestPeer::TableUB(image)[255], 60815);
 
     // A second call leaves them as they are.
-    image.TableY[0] = 12345;
+    TVideoImageTestPeer::TableY(image)[0] = 12345;
     image.InitYUVTables();
-    EXPECT_EQ(image.TableY[0], 12345);
+    EXPECT_EQ(TVideoImageTestPeer::TableY(image)[0], 12345);
 }
 
 TEST(TVideoImageTables, ClipTableSaturatesToAByte) {
     TVideoImage image;
     image.InitYUVTables();
-    const auto clip = [&](int k) { return image.ClipTable[std::size_t(k + TVideoImage::kClipZero)]; };
+    const auto clip = [&](int k) {
+        return TVideoImageTestPeer::ClipTable(image)[std::size_t(k + TVideoImage::kClipZero)];
+    };
     EXPECT_EQ(clip(-1023), 0);
     EXPECT_EQ(clip(-1), 0);
     EXPECT_EQ(clip(0), 0);
@@ -74,9 +77,9 @@ TEST(TVideoImageTables, EveryEntryIsTheNearestIntegerOfItsExactValue) {
 // Decodes one 2 x 1 YUY2 sample and returns its first pixel.
 std::array<int, 3> Colour(TVideoImage& image, std::uint8_t y, std::uint8_t u, std::uint8_t v) {
     const std::array<std::uint8_t, 4> sample{y, u, y, v};
-    image.FrameDecoded = false;
+    TVideoImageTestPeer::FrameDecoded(image) = false;
     image.UnpackFrame(4, sample.data());
-    const std::uint8_t* p = image.FrameBitmap.ScanLine(0);
+    const std::uint8_t* p = TVideoImageTestPeer::FrameBitmap(image).ScanLine(0);
     return {p[0], p[1], p[2]};
 }
 
@@ -85,7 +88,7 @@ TEST(TVideoImageTables, ColoursOfTheWorkedExamples) {
     image.VideoWidth = 2;
     image.VideoHeight = 1;
     image.VideoFourCC = FourCC("YUY2");
-    image.FrameBitmap.SetSize(2, 1);
+    TVideoImageTestPeer::FrameBitmap(image).SetSize(2, 1);
     using C = std::array<int, 3>; // blue, green, red
     EXPECT_EQ(Colour(image, 16, 128, 128), (C{0, 0, 0}));
     EXPECT_EQ(Colour(image, 235, 128, 128), (C{255, 255, 255}));

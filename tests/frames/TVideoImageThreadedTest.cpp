@@ -3,6 +3,7 @@
 // frame procedure's buffer, sometimes slowly. Run under ThreadSanitizer too.
 
 #include "FacadeTestSupport.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include "platform/system/SystemTickSource.h"
 
@@ -91,7 +92,7 @@ TEST(TVideoImageThreaded, SamplesArriveWholeAndEachAcceptedOneIsHandledOnce) {
     RecordProperty("handled", handled);
     RecordProperty("skipped", image.SkippedFrames.load());
     EXPECT_TRUE(drained) << handled << " handled, " << image.SkippedFrames.load() << " skipped";
-    EXPECT_EQ(image.FrameCount.load(), kSamples);
+    EXPECT_EQ(TVideoImageTestPeer::FrameCount(image), kSamples);
     EXPECT_GT(handled, 0);
     EXPECT_EQ(tornBuffers, 0);
     EXPECT_EQ(tornPictures, 0);

@@ -1,4 +1,5 @@
 #include "DecodeTestSupport.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include "platform/media/YuvConverter.h"
 
@@ -22,9 +23,11 @@ constexpr std::uint32_t kYV12 = FourCC("YV12");
 // The colour the tables give for (y, u, v), as blue, green, red.
 std::array<std::uint8_t, 3> Expected(TVideoImage& image, std::uint8_t y, std::uint8_t u, std::uint8_t v) {
     image.InitYUVTables();
-    const YuvConverter converter({image.TableY.data(), image.TableUG.data(), image.TableUB.data(),
-                                  image.TableVR.data(), image.TableVG.data(),
-                                  image.ClipTable.data() + TVideoImage::kClipZero});
+    const YuvConverter converter(
+        {TVideoImageTestPeer::TableY(image).data(), TVideoImageTestPeer::TableUG(image).data(),
+         TVideoImageTestPeer::TableUB(image).data(), TVideoImageTestPeer::TableVR(image).data(),
+         TVideoImageTestPeer::TableVG(image).data(),
+         TVideoImageTestPeer::ClipTable(image).data() + TVideoImage::kClipZero});
     std::array<std::uint8_t, 3> bgr{};
     converter.Pixel(y, u, v, bgr.data());
     return bgr;
@@ -39,11 +42,12 @@ TEST(TVideoImagePacked, ConvertsFullAndLongerSamplesAndRejectsOthers) {
     auto image = MakeImage(640, 480, kYUY2);
     const auto sample = RandomBytes(614400, 1);
     image->UnpackFrame(614400, sample.data());
-    ASSERT_TRUE(image->FrameDecoded);
+    ASSERT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
     for (int r : {0, 1, 239, 479})
         for (int x : {0, 1, 2, 3, 638, 639}) {
             const std::uint8_t* pair = &sample[std::size_t(r) * 1280 + std::size_t(x / 2) * 4];
-            EXPECT_EQ(At(image->FrameBitmap, x, r), Expected(*image, pair[x % 2 * 2], pair[1], pair[3]))
+            EXPECT_EQ(At(TVideoImageTestPeer::FrameBitmap(*image), x, r),
+                      Expected(*image, pair[x % 2 * 2], pair[1], pair[3]))
                 << x << "," << r;
         }
 
@@ -53,7 +57,8 @@ TEST(TVideoImagePacked, ConvertsFullAndLongerSamplesAndRejectsOthers) {
     const auto tail = RandomBytes(624640 - 614400, 2);
     bigSample.insert(bigSample.end(), tail.begin(), tail.end());
     longer->UnpackFrame(624640, bigSample.data());
-    EXPECT_TRUE(SamePixels(longer->FrameBitmap, image->FrameBitmap));
+    EXPECT_TRUE(
+        SamePixels(TVideoImageTestPeer::FrameBitmap(*longer), TVideoImageTestPeer::FrameBitmap(*image)));
 
     // 481 rows: not a multiple of 4.
     auto odd = MakeImage(640, 480, kYUY2);
@@ -80,10 +85,10 @@ TEST(TVideoImagePacked, ZeroWidthIsAFailureWithoutDivision) {
         image.VideoFourCC = code;
         const std::vector<std::uint8_t> sample(4096, 0x80);
         for (std::int32_t length : {0, 4, 4096}) {
-            image.FrameDecoded = false;
+            TVideoImageTestPeer::FrameDecoded(image) = false;
             image.UnpackFrame(length, sample.data());
-            EXPECT_TRUE(image.FrameDecoded);
-            EXPECT_EQ(image.FrameBitmap.Width(), 0);
+            EXPECT_TRUE(TVideoImageTestPeer::FrameDecoded(image));
+            EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(image).Width(), 0);
         }
     }
     // A bitmap left from an earlier stream shows the text.
@@ -99,10 +104,12 @@ TEST(TVideoImagePacked, OddWidthReadsPairsAsOneRunAndLeavesTheLastColumn) {
     const auto sample = RandomBytes(20, 4);
     image->UnpackFrame(20, sample.data());
     // Row 1 starts right after the two pairs of row 0, at byte 8.
-    EXPECT_EQ(At(image->FrameBitmap, 0, 1), Expected(*image, sample[8], sample[9], sample[11]));
-    EXPECT_EQ(At(image->FrameBitmap, 3, 1), Expected(*image, sample[14], sample[13], sample[15]));
-    EXPECT_TRUE(IsPrevious(image->FrameBitmap, 4, 0));
-    EXPECT_TRUE(IsPrevious(image->FrameBitmap, 4, 1));
+    EXPECT_EQ(At(TVideoImageTestPeer::FrameBitmap(*image), 0, 1),
+              Expected(*image, sample[8], sample[9], sample[11]));
+    EXPECT_EQ(At(TVideoImageTestPeer::FrameBitmap(*image), 3, 1),
+              Expected(*image, sample[14], sample[13], sample[15]));
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*image), 4, 0));
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*image), 4, 1));
 }
 
 // A 4:2:0 sample whose luma is the same on every row and whose chroma differs
@@ -126,13 +133,14 @@ TEST(TVideoImagePlanar, ConvertsOnlyTheExactLength) {
     auto image = MakeImage(640, 480, kI420);
     const auto sample = RandomBytes(460800, 5);
     image->UnpackFrame(460800, sample.data());
-    ASSERT_TRUE(image->FrameDecoded);
+    ASSERT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
     const std::size_t uStart = 640 * 480, vStart = uStart + 640 * 480 / 4;
     for (int r : {0, 1, 2, 477, 479})
         for (int x : {0, 1, 2, 639}) {
             const std::size_t c = std::size_t(r / 2) * 320 + std::size_t(x / 2);
-            EXPECT_EQ(At(image->FrameBitmap, x, r), Expected(*image, sample[std::size_t(r) * 640 + x],
-                                                             sample[uStart + c], sample[vStart + c]))
+            EXPECT_EQ(
+                At(TVideoImageTestPeer::FrameBitmap(*image), x, r),
+                Expected(*image, sample[std::size_t(r) * 640 + x], sample[uStart + c], sample[vStart + c]))
                 << x << "," << r;
         }
 
@@ -153,10 +161,10 @@ TEST(TVideoImagePlanar, ChromaOrderAndSharedRows) {
     i420->UnpackFrame(std::int32_t(uFirst.size()), uFirst.data());
     iyuv->UnpackFrame(std::int32_t(uFirst.size()), uFirst.data());
     yv12->UnpackFrame(std::int32_t(vFirst.size()), vFirst.data());
-    EXPECT_TRUE(SamePixels(i420->FrameBitmap, yv12->FrameBitmap));
-    EXPECT_TRUE(SamePixels(i420->FrameBitmap, iyuv->FrameBitmap));
+    EXPECT_TRUE(SamePixels(TVideoImageTestPeer::FrameBitmap(*i420), TVideoImageTestPeer::FrameBitmap(*yv12)));
+    EXPECT_TRUE(SamePixels(TVideoImageTestPeer::FrameBitmap(*i420), TVideoImageTestPeer::FrameBitmap(*iyuv)));
 
-    const Bitmap24& b = i420->FrameBitmap;
+    const Bitmap24& b = TVideoImageTestPeer::FrameBitmap(*i420);
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(std::memcmp(b.ScanLine(2 * k), b.ScanLine(2 * k + 1), 64 * 3), 0) << k;
     for (int k = 0; k < 3; ++k)
@@ -176,16 +184,18 @@ TEST(TVideoImagePlanar, OddHeightThatWouldReadPastTheSampleIsRefused) {
     auto fits = MakeImage(2, 3, kI420);
     const auto small = RandomBytes(9, 8);
     fits->UnpackFrame(9, small.data());
-    EXPECT_EQ(At(fits->FrameBitmap, 0, 2), Expected(*fits, small[4], small[7], small[8]));
+    EXPECT_EQ(At(TVideoImageTestPeer::FrameBitmap(*fits), 0, 2),
+              Expected(*fits, small[4], small[7], small[8]));
 }
 
 TEST(TVideoImageRgb, CopiesBottomUpAtTheExactLengthOnly) {
     auto image = MakeImage(320, 240, 0);
     const auto sample = RandomBytes(230400, 9);
     image->UnpackFrame(230400, sample.data());
-    ASSERT_TRUE(image->FrameDecoded);
-    EXPECT_EQ(std::memcmp(image->FrameBitmap.ScanLine(239), sample.data(), 960), 0);
-    EXPECT_EQ(std::memcmp(image->FrameBitmap.ScanLine(0), sample.data() + 239 * 960, 960), 0);
+    ASSERT_TRUE(TVideoImageTestPeer::FrameDecoded(*image));
+    EXPECT_EQ(std::memcmp(TVideoImageTestPeer::FrameBitmap(*image).ScanLine(239), sample.data(), 960), 0);
+    EXPECT_EQ(
+        std::memcmp(TVideoImageTestPeer::FrameBitmap(*image).ScanLine(0), sample.data() + 239 * 960, 960), 0);
 
     for (std::int32_t length : {230399, 230401, 0}) {
         auto other = MakeImage(320, 240, 0);
@@ -203,20 +213,21 @@ TEST(TVideoImageDispatch, UnknownCodesNullBuffersAndLeftoverBitmaps) {
 
     auto untouched = MakeImage(16, 16, kYUY2);
     untouched->UnpackFrame(512, nullptr);
-    EXPECT_FALSE(untouched->FrameDecoded);
-    EXPECT_TRUE(IsPrevious(untouched->FrameBitmap, 0, 0));
+    EXPECT_FALSE(TVideoImageTestPeer::FrameDecoded(*untouched));
+    EXPECT_TRUE(IsPrevious(TVideoImageTestPeer::FrameBitmap(*untouched), 0, 0));
 
     // A compressed frame left the bitmap at another size and format; the
     // next raw frame is converted at the video size, reading only its own bytes.
     auto changed = MakeImage(64, 48, kYUY2);
-    changed->FrameBitmap.SetSize(128, 96);
-    changed->FrameBitmap.SetFormat(PixelFormat::Bits32);
+    TVideoImageTestPeer::FrameBitmap(*changed).SetSize(128, 96);
+    TVideoImageTestPeer::FrameBitmap(*changed).SetFormat(PixelFormat::Bits32);
     const auto raw = RandomBytes(64 * 48 * 2, 12);
     changed->UnpackFrame(std::int32_t(raw.size()), raw.data());
-    EXPECT_EQ(changed->FrameBitmap.Width(), 64);
-    EXPECT_EQ(changed->FrameBitmap.Height(), 48);
-    EXPECT_EQ(changed->FrameBitmap.Format(), PixelFormat::Bits24);
-    EXPECT_EQ(At(changed->FrameBitmap, 63, 47), Expected(*changed, raw[6142], raw[6141], raw[6143]));
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*changed).Width(), 64);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*changed).Height(), 48);
+    EXPECT_EQ(TVideoImageTestPeer::FrameBitmap(*changed).Format(), PixelFormat::Bits24);
+    EXPECT_EQ(At(TVideoImageTestPeer::FrameBitmap(*changed), 63, 47),
+              Expected(*changed, raw[6142], raw[6141], raw[6143]));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "pane/FrameHandler.h"
+#include "tests/pane/FrameHandlerTestPeer.h"
 
 #include "pane/SnapshotSequence.h"
 #include "pane/SnapshotStamp.h"
@@ -86,7 +87,7 @@ class FrameHandlerTest : public ::testing::Test {
 
     // Frames until the handler has been called `count` times in all.
     void Deliver(int count) {
-        while (handler.FFrameCount < count)
+        while (handler.FrameCount() < count)
             handler.OnVideoFrame(frames);
     }
 
@@ -130,13 +131,13 @@ TEST_F(FrameHandlerTest, NestedCallsAreCountedAsSkippedOnly) {
         frames.during = nullptr;
         handler.OnVideoFrame(frames);
     };
-    const int frameBefore = handler.FCurFrame;
+    const int frameBefore = FrameHandlerTestPeer::CurFrame(handler);
     handler.OnVideoFrame(frames);
-    EXPECT_EQ(handler.FFrameCount, 2);
-    EXPECT_EQ(handler.FSkipCount, 1);
-    EXPECT_EQ(handler.FCurFrame, 1 - frameBefore);
+    EXPECT_EQ(handler.FrameCount(), 2);
+    EXPECT_EQ(handler.SkipCount(), 1);
+    EXPECT_EQ(FrameHandlerTestPeer::CurFrame(handler), 1 - frameBefore);
     EXPECT_EQ(view.draws, 1);
-    EXPECT_FALSE(handler.FBusy);
+    EXPECT_FALSE(FrameHandlerTestPeer::Busy(handler));
 }
 
 TEST_F(FrameHandlerTest, ModesPaintAndMeasure) {
@@ -153,12 +154,12 @@ TEST_F(FrameHandlerTest, ModesPaintAndMeasure) {
     view.mode = kDifferenceMap;
     frames.level = 0; // every compared byte changes by 200
     handler.OnVideoFrame(frames);
-    EXPECT_DOUBLE_EQ(handler.FDiffRatio, 0.98);
+    EXPECT_DOUBLE_EQ(FrameHandlerTestPeer::DiffRatio(handler), 0.98);
     EXPECT_EQ(view.difference, QStringLiteral("Diff-Ratio: 98.000%"));
 
     view.mode = kNormal; // ratio and caption keep their last values
     handler.OnVideoFrame(frames);
-    EXPECT_DOUBLE_EQ(handler.FDiffRatio, 0.98);
+    EXPECT_DOUBLE_EQ(FrameHandlerTestPeer::DiffRatio(handler), 0.98);
     EXPECT_EQ(view.difference, QStringLiteral("Diff-Ratio: 98.000%"));
 }
 
@@ -183,7 +184,7 @@ TEST_F(FrameHandlerTest, SurveillanceSavesChangedFramesUpToTheLimit) {
         handler.OnVideoFrame(frames);
     }
     // This handler's limit is 3 attempts: files 2, 3 and 4, nothing for the 4th.
-    EXPECT_EQ(handler.FSnapshotCount, 4);
+    EXPECT_EQ(handler.SnapshotCount(), 4);
     EXPECT_TRUE(QFile::exists(SnapshotPath(4)));
     EXPECT_FALSE(QFile::exists(SnapshotPath(5)));
 
@@ -223,15 +224,15 @@ TEST_F(FrameHandlerTest, RatioExactlyAtTheThresholdSavesNothing) {
     handler.OnVideoFrame(changes);
     changes.changed = true;
     handler.OnVideoFrame(changes);
-    EXPECT_EQ(handler.FDiffRatio, 0.0003);
-    EXPECT_EQ(handler.FSnapshotCount, 0);
+    EXPECT_EQ(FrameHandlerTestPeer::DiffRatio(handler), 0.0003);
+    EXPECT_EQ(handler.SnapshotCount(), 0);
 
     changes.changed = false;
     handler.OnVideoFrame(changes);
     changes.changed = changes.oneMore = true;
     handler.OnVideoFrame(changes);
-    EXPECT_GT(handler.FDiffRatio, 0.0003);
-    EXPECT_EQ(handler.FSnapshotCount, 1);
+    EXPECT_GT(FrameHandlerTestPeer::DiffRatio(handler), 0.0003);
+    EXPECT_EQ(handler.SnapshotCount(), 1);
 }
 
 // Frames of a fine texture, shared with the source's own bitmap the way the
@@ -278,9 +279,9 @@ TEST_F(FrameHandlerTest, SnapshotIsTheStampedFrameAndLeavesTheFrameAsItWas) {
         handler.OnVideoFrame(textured);
         textured.seed = 1;
         handler.OnVideoFrame(textured);
-        ASSERT_EQ(handler.FSnapshotCount, ++number);
+        ASSERT_EQ(handler.SnapshotCount(), ++number);
         EXPECT_TRUE(textured.Unchanged(textured.held));
-        EXPECT_TRUE(textured.Unchanged(handler.FFrames[std::size_t(handler.FCurFrame)]));
+        EXPECT_TRUE(textured.Unchanged(FrameHandlerTestPeer::NewestFrame(handler)));
 
         Bitmap24 copy;
         copy.Assign(textured.held);
@@ -318,17 +319,17 @@ TEST_F(FrameHandlerTest, FailedSnapshotsAreShownOncePerEpisodeAndSavingResumes) 
     } catch (const std::exception& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("Spy_0001.jpg"))) << error.what();
     }
-    EXPECT_FALSE(handler.FBusy);
+    EXPECT_FALSE(FrameHandlerTestPeer::Busy(handler));
     for (int i = 0; i < 5; ++i) // more failures than the pane's 3 attempts
         EXPECT_NO_THROW(changedFrame());
     EXPECT_EQ(handler.Failures().Unsaved(), 6);
-    EXPECT_EQ(handler.FSnapshotCount, 0);
+    EXPECT_EQ(handler.SnapshotCount(), 0);
 
     ASSERT_TRUE(QFile::remove(blocker.fileName()));
     changedFrame();
     EXPECT_TRUE(QFile::exists(SnapshotPath(1)));
     EXPECT_FALSE(handler.Failures().Active());
-    EXPECT_EQ(handler.FSkipCount, 0);
+    EXPECT_EQ(handler.SkipCount(), 0);
     const std::vector<QString> texts = log.Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_TRUE(texts[0].contains(QStringLiteral("Spy_0001.jpg"))) << texts[0].toStdString();
@@ -360,7 +361,7 @@ TEST_F(FrameHandlerTest, WithoutAFolderForSnapshotsTheSaveFails) {
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::string(error.what()).find("no folder"), std::string::npos) << error.what();
     }
-    EXPECT_EQ(homeless.FSnapshotCount, 0);
+    EXPECT_EQ(homeless.SnapshotCount(), 0);
 }
 
 } // namespace

@@ -73,7 +73,7 @@ struct PaneUnderTest {
     // Starts the selected camera and lets samples through at once.
     void Start() {
         pane->SpeedButton_RunVideo->click();
-        if (pane->FVideoImage->VideoSample) {
+        if (pane->FVideoImage->IsCapturing()) {
             bool done = false;
             pane->FVideoImage->AppIdle(done);
         }

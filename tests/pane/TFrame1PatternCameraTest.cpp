@@ -4,6 +4,7 @@
 // Real clock, real idle notification.
 
 #include "PaneTestSupport.h"
+#include "tests/pane/FrameHandlerTestPeer.h"
 
 #include "platform/dshow/DeviceCatalog.h"
 #include "platform/dshow/fake/FakeDeviceRegistry.h"
@@ -41,8 +42,8 @@ class TFrame1PatternCamera : public ::testing::Test {
 
     // Waits for count more frames handled in the current mode.
     bool MoreFrames(int count) {
-        const std::int32_t target = Handler().FFrameCount + count;
-        return test::RunEventsUntil([&] { return Handler().FFrameCount >= target; });
+        const std::int32_t target = Handler().FrameCount() + count;
+        return test::RunEventsUntil([&] { return Handler().FrameCount() >= target; });
     }
 
     dshow::fake::FakeDeviceRegistry devices{PatternCamera()};
@@ -61,8 +62,8 @@ TEST_F(TFrame1PatternCamera, FramesReachThePaintBoxInEveryDisplayMode) {
         Pane().ComboBox_DisplayMode->setCurrentIndex(mode);
         ASSERT_TRUE(MoreFrames(3));
         // Between two frames the box shows what the handler drew last.
-        const frames::Bitmap24& shown =
-            mode <= kNormal ? Handler().FFrames[std::size_t(Handler().FCurFrame)] : Handler().FDisplayBitmap;
+        const frames::Bitmap24& shown = mode <= kNormal ? FrameHandlerTestPeer::NewestFrame(Handler())
+                                                        : FrameHandlerTestPeer::DisplayBitmap(Handler());
         EXPECT_EQ(shown.Width(), 640);
         EXPECT_TRUE(test::BoxShows(Pane(), shown));
         if (mode >= kDifferenceMap) {
@@ -70,7 +71,7 @@ TEST_F(TFrame1PatternCamera, FramesReachThePaintBoxInEveryDisplayMode) {
         }
     }
     // The scene moves, so surveillance has found changes worth keeping.
-    ASSERT_TRUE(test::RunEventsUntil([&] { return Handler().FSnapshotCount > 0; }));
+    ASSERT_TRUE(test::RunEventsUntil([&] { return Handler().SnapshotCount() > 0; }));
     const QDir spy(under.folder.path() + QStringLiteral("/Spy"));
     EXPECT_FALSE(spy.entryList({QStringLiteral("Spy_*.jpg")}, QDir::Files).isEmpty());
     EXPECT_TRUE(under.exceptionMessages.empty());

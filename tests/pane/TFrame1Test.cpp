@@ -8,6 +8,7 @@
 #include "capture/TVideoSample.h"
 #include "platform/dshow/PropertyFrame.h"
 #include "platform/dshow/fake/FakeDeviceRegistry.h"
+#include "tests/frames/TVideoImageTestPeer.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -38,7 +39,7 @@ class TFrame1Test : public ::testing::Test {
     }
 
     bool WaitForFrames(std::int32_t count) {
-        return test::RunEventsUntil([&] { return under.Handler().FFrameCount >= count; });
+        return test::RunEventsUntil([&] { return under.Handler().FrameCount() >= count; });
     }
 
     dshow::fake::FakeDeviceRegistry devices;
@@ -154,15 +155,15 @@ TEST_F(TFrame1Test, PauseThenStartResumesTheSameCaptureAndTheFrameCountGoesOn) {
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kPaused);
     EXPECT_TRUE(Pane().FVideoImage->IsPaused());
     Pane().ComboBox1->clear(); // a new start would fill it again
-    const std::int32_t counted = under.Handler().FFrameCount;
-    const capture::TVideoSample* capture = Pane().FVideoImage->VideoSample.get();
+    const std::int32_t counted = under.Handler().FrameCount();
+    const capture::TVideoSample* capture = frames::TVideoImageTestPeer::VideoSample(*Pane().FVideoImage);
 
     Pane().SpeedButton_RunVideo->click();
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kRunning);
-    EXPECT_EQ(Pane().FVideoImage->VideoSample.get(), capture);
+    EXPECT_EQ(frames::TVideoImageTestPeer::VideoSample(*Pane().FVideoImage), capture);
     EXPECT_EQ(camera->OpenCount(), 1);
     EXPECT_EQ(Pane().ComboBox1->count(), 0);
-    EXPECT_GE(under.Handler().FFrameCount, counted);
+    EXPECT_GE(under.Handler().FrameCount(), counted);
     EXPECT_TRUE(WaitForFrames(counted + 3));
 }
 
@@ -212,7 +213,7 @@ TEST_F(TFrame1Test, AStreamThatEndsOnItsOwnLeavesThePaneIdleWithOneBoxSayingWhy)
     EXPECT_EQ(under.errorBoxes,
               std::vector<QString>{QStringLiteral("Video stopped: fake camera USB Camera went away")});
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
-    EXPECT_EQ(Pane().FVideoImage->VideoSample, nullptr);
+    EXPECT_FALSE(Pane().FVideoImage->IsCapturing());
     EXPECT_EQ(devices.LiveDevices(), 0);
 
     under.Start(); // the user can start again
@@ -229,7 +230,7 @@ TEST_F(TFrame1Test, AStreamThatEndsWhileTheCameraStartsLeavesThePaneIdle) {
     frames::test::HandlePostedEvents();
     EXPECT_EQ(under.errorBoxes.size(), 1u);
     EXPECT_EQ(ButtonStates::Of(Pane()), test::kIdleWithCamera);
-    EXPECT_EQ(Pane().FVideoImage->VideoSample, nullptr);
+    EXPECT_FALSE(Pane().FVideoImage->IsCapturing());
 }
 
 TEST_F(TFrame1Test, ReleaseDisposesTheFacadeAndAllowsANewSetUp) {

@@ -1,9 +1,9 @@
 #include "platform/virtualcam/VirtualCameraSource.h"
 
+#include "support/ScopedEnvironment.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <tuple>
 
 namespace kamsel::virtualcam {
@@ -89,30 +89,17 @@ TEST(VirtualCameraSource, EnumeratesNewUnopenedDevicesInDeclarationOrder) {
     }
 }
 
-// Sets the variable for one test and puts back what was there.
-class EnvironmentVariable {
-  public:
-    EnvironmentVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~EnvironmentVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using test::ScopedEnvironment;
 
 TEST(VirtualCameraSource, ReadsTheEnvironment) {
     {
-        EnvironmentVariable declared(VirtualCameraSource::kEnvironmentVariable, "Cam A;Cam B=pattern");
+        ScopedEnvironment declared(VirtualCameraSource::kEnvironmentVariable, "Cam A;Cam B=pattern");
         const auto devices = VirtualCameraSource::FromEnvironment()->Enumerate();
         ASSERT_EQ(devices.size(), 2u);
         EXPECT_EQ(devices[0]->FriendlyName(), "Cam A");
         EXPECT_EQ(devices[1]->FriendlyName(), "Cam B");
     }
-    EnvironmentVariable unset(VirtualCameraSource::kEnvironmentVariable, nullptr);
+    ScopedEnvironment unset(VirtualCameraSource::kEnvironmentVariable, nullptr);
     EXPECT_TRUE(VirtualCameraSource::FromEnvironment()->Enumerate().empty());
 }
 
