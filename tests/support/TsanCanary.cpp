@@ -16,9 +16,11 @@ namespace {
 
 int sharedCounter = 0;
 
-__attribute__((noinline)) void RacyIncrement() { ++sharedCounter; }
+__attribute__((noinline)) void RacyIncrement() {
+    ++sharedCounter;
+}
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
