@@ -57,6 +57,11 @@ TFrame1::TFrame1(Services services, QWidget* parent)
 TFrame1::~TFrame1() {
     // The facade calls back into this pane; it goes first.
     FVideoImage.reset();
+    // Destroying the widget closes its window, which moves the focus; the
+    // camera box then still signals. Nothing may reach the handlers of a pane
+    // whose own part is already gone.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
     // The panel outlives this part of the pane; its last events find no filter.
     Panel_Bottom->removeEventFilter(this);
 }
