@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -22,6 +23,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -51,6 +53,11 @@ TForm_Main::TForm_Main(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(Caption());
     setFont(pane::DesignFont());
     BuildMenu();
+    // Not at once: the dismissed windows' loops end only once the handler
+    // that rejected them has returned to them.
+    closeRetry_.setSingleShot(true);
+    closeRetry_.setInterval(10);
+    connect(&closeRetry_, &QTimer::timeout, this, &QWidget::close);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -254,6 +261,11 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (CloseMustWait()) {
+        event->ignore();
+        DeferClose();
+        return;
+    }
     closing_ = true;
     bool canClose = true;
     FormCloseQuery(canClose);
@@ -264,6 +276,24 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
         event->ignore();
     }
     closing_ = false;
+}
+
+bool TForm_Main::CloseMustWait() const {
+    // The event loop that runs the program is the first level; any deeper one
+    // belongs to a handler that has not returned yet. Without a running loop
+    // (a close before exec, or in tests) an open modal window tells the same.
+    return QApplication::activeModalWidget() != nullptr || QThread::currentThread()->loopLevel() > 1;
+}
+
+void TForm_Main::DeferClose() {
+    // The window manager holds back its own close request while a modal
+    // window is open; only a termination signal or the window's destruction
+    // from outside get here then. Rejecting a dialog ends its loop: the error
+    // box is answered, a property dialog cancelled.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible() && dialog->isModal())
+            dialog->reject();
+    closeRetry_.start();
 }
 
 void TForm_Main::FormCloseQuery(bool& canClose) {

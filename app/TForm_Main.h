@@ -21,6 +21,7 @@
 #include "RememberedChoices.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <memory>
 
@@ -85,6 +86,12 @@ class TForm_Main : public QMainWindow {
   private:
     void FormCreate();
     void FormShow();
+    // A close that comes while a handler further down the stack is still
+    // inside a nested event loop (a modal box or dialog) would release the
+    // facade that handler goes on using once the loop returns. Such a close
+    // dismisses the modal windows and comes back when the loops have ended.
+    bool CloseMustWait() const;
+    void DeferClose();
     void FormCloseQuery(bool& canClose);
     void FormClose();
     void OpenSnapshotFolder1Click();
@@ -105,6 +112,8 @@ class TForm_Main : public QMainWindow {
 
     bool outerSizeFitted_ = false;
     bool closing_ = false;
+    // Retries a deferred close; one retry pending however many requests came.
+    QTimer closeRetry_;
     std::unique_ptr<ChoiceStore> choices_;
     // Read when the window was created; the panes get theirs once listed.
     RememberedChoices remembered_;

@@ -307,10 +307,16 @@ void TFrame1::SpeedButton_RunVideoClick() {
         const WaitCursor busy;
         ClearPaintBox();
         WaitCursor::ProcessPendingEvents();
+        // The window may have closed among those events and released the
+        // facade; so may it among the next.
+        if (!FVideoImage)
+            return;
         result =
             FVideoImage->VideoStart(QLatin1Char('#') + QString::number(ComboBox_Cams->currentIndex() + 1));
     }
     WaitCursor::ProcessPendingEvents();
+    if (!FVideoImage)
+        return;
     if (result != 0) {
         SpeedButton_RunVideo->setEnabled(runEnabled);
         ShowError(QStringLiteral("Could not start video (Error %1)").arg(result));

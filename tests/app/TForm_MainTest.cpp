@@ -12,11 +12,13 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSplitter>
 #include <QSplitterHandle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -157,6 +159,36 @@ TEST_F(TForm_MainTest, CloseStopsBothCamerasLeftFirstUnderTheWaitCursorThenRelea
     EXPECT_EQ(form.Frame_Video1->FVideoImage, nullptr);
     EXPECT_EQ(form.Frame_Video2->FVideoImage, nullptr);
     EXPECT_FALSE(form.Frame_Video1->FInitialised);
+}
+
+// A close among the events a starting camera lets run (the window's close
+// button, a termination signal) releases the facades under the start, which
+// then ends without touching them.
+TEST_F(TForm_MainTest, CloseWhileACameraStartsEndsTheStartQuietly) {
+    TForm_Main form;
+    form.show();
+    QTimer::singleShot(0, &form, &QWidget::close);
+    form.Frame_Video1->SpeedButton_RunVideo->click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.Frame_Video1->FVideoImage, nullptr);
+}
+
+// A termination signal while a pane's modal box is open: the box is
+// dismissed, its caller still finds the pane's facade when the box returns,
+// and the window closes after that.
+TEST_F(TForm_MainTest, CloseWhileAModalBoxIsOpenWaitsForTheBoxToReturn) {
+    TForm_Main form;
+    form.show();
+    ASSERT_NE(form.Frame_Video1->FVideoImage, nullptr);
+    QTimer::singleShot(0, &form, &QWidget::close);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("Video stopped"),
+                    QMessageBox::Ok, &form);
+    // Answered by hand if the close leaves it open.
+    QTimer::singleShot(3000, &box, &QDialog::reject);
+    box.exec();
+    EXPECT_NE(form.Frame_Video1->FVideoImage, nullptr) << "released while the box was open";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }));
+    EXPECT_EQ(form.Frame_Video1->FVideoImage, nullptr);
 }
 
 TEST_F(TForm_MainTest, ClosesAtOnceWhenNoPaneWasEverInitialised) {

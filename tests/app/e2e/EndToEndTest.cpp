@@ -382,6 +382,19 @@ TEST_F(EndToEndTest, SnapshotsThatCannotBeWrittenShowOneBoxAndLeaveTheUserInCont
     std::filesystem::remove(spy_);
 }
 
+// A termination signal while that box is open: the box is dismissed and the
+// program ends in order, instead of freeing the pane under the box's caller.
+TEST_F(EndToEndTest, TerminationSignalWhileAnErrorBoxIsOpenEndsInOrder) {
+    std::filesystem::remove_all(spy_);
+    std::ofstream(spy_) << "not a folder";
+    Launch("Scene=pattern");
+    StartLeftInSurveillance();
+    ASSERT_TRUE(WaitUntil([&] { return !ErrorBoxes().empty(); }, 5s)) << "no error box";
+    ASSERT_EQ(::kill(viewer_->Pid(), SIGTERM), 0);
+    ExpectCleanExit("SIGTERM with an error box open");
+    std::filesystem::remove(spy_);
+}
+
 // A termination signal in the middle of "Surveillance" closes the program in
 // order: exit status 0, every snapshot whole, no temporary file left.
 TEST_F(EndToEndTest, TerminationSignalEndsInOrder) {
@@ -401,8 +414,6 @@ TEST_F(EndToEndTest, TerminationSignalEndsInOrder) {
     }
 }
 
-// The left pane's Start/Resume button as it looks with the mouse elsewhere:
-// its picture tells whether it is enabled.
 // A clip cut short while it plays ends its stream: the pane shows one box
 // saying why and is back to a stopped camera, Start enabled.
 TEST_F(EndToEndTest, AFileCameraCutShortStopsItsPaneWithOneBox) {
