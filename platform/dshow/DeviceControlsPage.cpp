@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <algorithm>
+
 namespace kamsel::dshow {
 
 namespace {
@@ -22,14 +24,17 @@ DeviceControlsPage::DeviceControlsPage(com::ComPtr<IDeviceControls> device,
     setObjectName(QStringLiteral("DeviceControlsPage"));
     auto* layout = new QFormLayout(this);
     for (const media::DeviceControl& control : controls) {
-        QWidget* editor = Editor(control);
-        editor->setEnabled(!control.readOnly && !control.inactive);
-        layout->addRow(QString::fromStdString(control.name), editor);
+        rows_.push_back(MakeRow(control));
+        rows_.back().editor->setEnabled(!control.readOnly && !control.inactive);
+        layout->addRow(QString::fromStdString(control.name), rows_.back().editor);
     }
     layout->addRow(status_);
+    refresh_.setSingleShot(true);
+    refresh_.setInterval(150);
+    connect(&refresh_, &QTimer::timeout, this, &DeviceControlsPage::Refresh);
 }
 
-QWidget* DeviceControlsPage::Editor(const media::DeviceControl& control) {
+DeviceControlsPage::Row DeviceControlsPage::MakeRow(const media::DeviceControl& control) {
     LONG value = control.defaultValue;
     device_->GetControlValue(control.id, &value);
     switch (control.kind) {
@@ -37,23 +42,29 @@ QWidget* DeviceControlsPage::Editor(const media::DeviceControl& control) {
         auto* box = new QCheckBox(this);
         box->setChecked(value != 0);
         connect(box, &QCheckBox::toggled, this, [this, control](bool on) { Change(control, on ? 1 : 0); });
-        return box;
+        return {control.id, box, [box](LONG shown) {
+                    const QSignalBlocker quiet(box);
+                    box->setChecked(shown != 0);
+                }};
     }
     case media::DeviceControl::Kind::Menu: {
         auto* box = new QComboBox(this);
-        for (const auto& [item, label] : control.menuItems) {
+        for (const auto& [item, label] : control.menuItems)
             box->addItem(QString::fromStdString(label), item);
-            if (item == value)
-                box->setCurrentIndex(box->count() - 1);
-        }
+        // Only the user's choice sends "activated"; setting the index is quiet.
+        auto show = [box](LONG shown) {
+            if (const int index = box->findData(static_cast<int>(shown)); index >= 0)
+                box->setCurrentIndex(index);
+        };
+        show(value);
         connect(box, &QComboBox::activated, this,
                 [this, control, box](int index) { Change(control, box->itemData(index).toInt()); });
-        return box;
+        return {control.id, box, show};
     }
     case media::DeviceControl::Kind::Button: {
         auto* button = new QPushButton(QString::fromStdString(control.name), this);
         connect(button, &QPushButton::clicked, this, [this, control] { Change(control, 1); });
-        return button;
+        return {control.id, button, [](LONG) {}};
     }
     case media::DeviceControl::Kind::Integer:
         break;
@@ -68,11 +79,19 @@ QWidget* DeviceControlsPage::Editor(const media::DeviceControl& control) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(slider);
     layout->addWidget(shown);
+    // A read while the slider was held skipped it.
+    connect(slider, &QSlider::sliderReleased, &refresh_, qOverload<>(&QTimer::start));
     connect(slider, &QSlider::valueChanged, this, [this, control, shown](int changed) {
         shown->setNum(changed);
         Change(control, changed);
     });
-    return row;
+    return {control.id, row, [slider, shown](LONG read) {
+                if (slider->isSliderDown())
+                    return;
+                const QSignalBlocker quiet(slider);
+                slider->setValue(read);
+                shown->setNum(slider->value());
+            }};
 }
 
 void DeviceControlsPage::Change(const media::DeviceControl& control, LONG value) {
@@ -81,6 +100,25 @@ void DeviceControlsPage::Change(const media::DeviceControl& control, LONG value)
         SUCCEEDED(hr)
             ? QString()
             : tr("Could not set %1 (error 0x%2)").arg(QString::fromStdString(control.name), StatusText(hr)));
+    refresh_.start();
+}
+
+void DeviceControlsPage::Refresh() {
+    std::vector<media::DeviceControl> controls;
+    if (FAILED(device_->GetControls(&controls)))
+        return;
+    for (const media::DeviceControl& control : controls) {
+        const auto row =
+            std::find_if(rows_.begin(), rows_.end(), [&](const Row& each) { return each.id == control.id; });
+        if (row == rows_.end())
+            continue;
+        row->editor->setEnabled(!control.readOnly && !control.inactive);
+        LONG value = 0;
+        if (control.kind == media::DeviceControl::Kind::Button ||
+            FAILED(device_->GetControlValue(control.id, &value)))
+            continue;
+        row->show(value);
+    }
 }
 
 } // namespace kamsel::dshow

@@ -301,9 +301,20 @@ media::DeviceStatus FakeCamera::SetImageControl(media::ImageControl control, std
     return media::DeviceStatus::Success();
 }
 
+void FakeCamera::SetInactiveWhileOn(std::uint32_t id, std::uint32_t switchId) {
+    std::lock_guard lock(mutex_);
+    inactiveWhileOn_[id] = switchId;
+}
+
 std::vector<media::DeviceControl> FakeCamera::Controls() const {
     std::lock_guard lock(mutex_);
-    return deviceControls_;
+    std::vector<media::DeviceControl> controls = deviceControls_;
+    for (media::DeviceControl& control : controls)
+        if (const auto tie = inactiveWhileOn_.find(control.id); tie != inactiveWhileOn_.end()) {
+            const auto on = deviceValues_.find(tie->second);
+            control.inactive = on != deviceValues_.end() && on->second != 0;
+        }
+    return controls;
 }
 
 media::DeviceStatus FakeCamera::GetControl(std::uint32_t id, std::int32_t& value) const {

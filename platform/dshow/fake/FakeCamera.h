@@ -44,6 +44,9 @@ class FakeCamera final : public DeviceFaults {
                          std::int32_t flags);
     void RemoveImageControls();
     void SetDeviceControls(std::vector<media::DeviceControl> controls);
+    // As a driver ties a manual value to its automatic mode: the device
+    // control id is listed inactive while the control switchId is not 0.
+    void SetInactiveWhileOn(std::uint32_t id, std::uint32_t switchId);
     void SetFault(FaultPoint point, com::HRESULT status, int index = kAnyIndex);
     void ClearFault(FaultPoint point, int index = kAnyIndex);
     void SetFormatType(const com::GUID& formatType);
@@ -128,6 +131,7 @@ class FakeCamera final : public DeviceFaults {
     std::map<int, ImageControlState> imageControls_;            // guarded by mutex_
     std::vector<media::DeviceControl> deviceControls_;          // guarded by mutex_
     std::map<std::uint32_t, std::int32_t> deviceValues_;        // guarded by mutex_
+    std::map<std::uint32_t, std::uint32_t> inactiveWhileOn_;    // guarded by mutex_
     std::map<std::pair<FaultPoint, int>, com::HRESULT> faults_; // guarded by mutex_
     com::GUID formatType_;                                      // guarded by mutex_
     int openError_ = 0, startError_ = 0, modeError_ = 0;        // guarded by mutex_

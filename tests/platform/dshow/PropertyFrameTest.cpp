@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 
 namespace kamsel::dshow::test {
 namespace {
@@ -68,6 +69,37 @@ TEST_F(PropertyFrameTest, TheDevicePageOffersEveryControl) {
     EXPECT_EQ(camera_->DeviceControlValue(2), 0);
     EXPECT_EQ(camera_->DeviceControlValue(3), 2);
     EXPECT_EQ(camera_->DeviceControlValue(4), 1);
+}
+
+// Turning the automatic mode off makes its manual value editable at once,
+// as the driver now lists it; a value the driver moved itself is shown.
+TEST_F(PropertyFrameTest, TheDevicePageFollowsControlsTheDriverTiesTogether) {
+    camera_->SetInactiveWhileOn(1, 2);
+    Show(filter_.Get(), CLSID_DeviceControlsPropertyPage, u"Video Capture", [&](QDialog& dialog) {
+        auto* slider = dialog.findChild<QSlider*>();
+        auto* automatic = dialog.findChild<QCheckBox*>();
+        ASSERT_TRUE(slider && automatic);
+        EXPECT_FALSE(slider->isEnabled());
+        automatic->setChecked(false);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return slider->isEnabled(); }, 2000));
+        // The driver moves the value itself (here: to 77); the next change
+        // anywhere on the page shows it.
+        camera_->SetDeviceControls(
+            {{1, "Brightness", media::DeviceControl::Kind::Integer, 0, 255, 1, 77, {}},
+             {2, "White Balance, Automatic", media::DeviceControl::Kind::Boolean, 0, 1, 1, 0, {}},
+             {3,
+              "Power Line Frequency",
+              media::DeviceControl::Kind::Menu,
+              0,
+              2,
+              1,
+              1,
+              {{0, "Disabled"}, {1, "50 Hz"}, {2, "60 Hz"}}}});
+        dialog.findChild<QComboBox*>()->activated(2);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return slider->value() == 77; }, 2000));
+        EXPECT_TRUE(slider->isEnabled());
+        EXPECT_EQ(camera_->DeviceControlValue(3), 2);
+    });
 }
 
 TEST_F(PropertyFrameTest, TheStreamPageAppliesTheChosenFormatOnOk) {
