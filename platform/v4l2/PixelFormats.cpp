@@ -91,10 +91,14 @@ std::vector<DriverPlane> DriverPlanes(const v4l2_pix_format& format) {
     std::vector<DriverPlane> planes{{rowBytes, height, stride}};
     switch (format.pixelformat) {
     case V4L2_PIX_FMT_YUV420:
-    case V4L2_PIX_FMT_YVU420:
-        planes.push_back({width / 2, height / 2, stride / 2});
-        planes.push_back({width / 2, height / 2, stride / 2});
+    case V4L2_PIX_FMT_YVU420: {
+        // Odd sizes round up, as in the kernel's own layout: the last pixel
+        // column and row have chroma of their own.
+        const DriverPlane chroma{(width + 1) / 2, (height + 1) / 2, (stride + 1) / 2};
+        planes.push_back(chroma);
+        planes.push_back(chroma);
         break;
+    }
     case V4L2_PIX_FMT_NV12:
     case V4L2_PIX_FMT_NV21:
         planes.push_back({width, height / 2, stride});

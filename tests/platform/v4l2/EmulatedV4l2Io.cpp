@@ -394,7 +394,8 @@ v4l2_pix_format EmulatedV4l2Io::Adjust(const Node& node, v4l2_pix_format wanted)
     if (compressed)
         chosen.sizeimage = chosen.width * chosen.height * 2;
     else if (chosen.pixelformat == V4L2_PIX_FMT_YUV420 || chosen.pixelformat == V4L2_PIX_FMT_YVU420)
-        chosen.sizeimage = chosen.bytesperline * chosen.height * 3 / 2;
+        chosen.sizeimage = chosen.bytesperline * chosen.height +
+                           2 * ((chosen.bytesperline + 1) / 2) * ((chosen.height + 1) / 2);
     else
         chosen.sizeimage = chosen.bytesperline * chosen.height;
     return chosen;

@@ -232,11 +232,12 @@ class PaddedRowsTest : public V4l2StreamTest, public ::testing::WithParamInterfa
         std::uint32_t rowBytes, rows, stride;
     };
 
-    // The planes as the driver lays them out (luma stride given, chroma half of it).
+    // The planes as the driver lays them out (luma stride given, chroma half
+    // of it, odd sizes rounded up).
     static std::vector<Plane> Planes(const PaddedCase& c) {
         if (c.pixelFormat == V4L2_PIX_FMT_YUYV)
             return {{c.width * 2, c.height, c.stride}};
-        const Plane chroma{c.width / 2, c.height / 2, c.stride / 2};
+        const Plane chroma{(c.width + 1) / 2, (c.height + 1) / 2, (c.stride + 1) / 2};
         return {{c.width, c.height, c.stride}, chroma, chroma};
     }
 
@@ -287,7 +288,8 @@ INSTANTIATE_TEST_SUITE_P(DriverStrides, PaddedRowsTest,
                          ::testing::Values(PaddedCase{V4L2_PIX_FMT_YUYV, 640, 480, 1344},
                                            PaddedCase{V4L2_PIX_FMT_YUYV, 1366, 768, 2752},
                                            PaddedCase{V4L2_PIX_FMT_YUV420, 640, 480, 672},
-                                           PaddedCase{V4L2_PIX_FMT_YUV420, 1366, 768, 1376}));
+                                           PaddedCase{V4L2_PIX_FMT_YUV420, 1366, 768, 1376},
+                                           PaddedCase{V4L2_PIX_FMT_YUV420, 161, 121, 168}));
 
 TEST_F(V4l2StreamTest, UnpaddedFramesKeepTheDriversBufferButNotItsExtraLength) {
     EmulatedCamera camera;
