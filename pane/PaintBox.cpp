@@ -44,13 +44,12 @@ void PaintBox::SetFit(bool fit) {
     if (fit == fit_)
         return;
     fit_ = fit;
+    const QImage shown = last_;
     if (fit_) {
-        const QImage shown = pending_;
         Settle();
         if (!shown.isNull())
             DrawFitted(shown);
     } else {
-        const QImage shown = std::exchange(fitted_, QImage());
         backing_.fill(Background());
         if (!shown.isNull())
             DrawUnscaled(shown);
@@ -60,6 +59,7 @@ void PaintBox::SetFit(bool fit) {
 
 void PaintBox::Draw(const frames::Bitmap24& bitmap) {
     KAMSEL_ASSERT_UI_THREAD();
+    last_ = bitmap.Image();
     if (fit_)
         DrawFitted(bitmap.Image());
     else
@@ -90,7 +90,6 @@ void PaintBox::DrawUnscaled(const QImage& image) {
 }
 
 void PaintBox::DrawFitted(const QImage& image) {
-    fitted_ = image;
     const QRect rect = FitRect(image.size(), backing_.size());
     if (rect.isEmpty())
         return;
@@ -120,7 +119,7 @@ const QImage& PaintBox::Backing() {
 }
 
 void PaintBox::Clear() {
-    fitted_ = QImage();
+    last_ = QImage();
     pending_ = QImage();
     pendingSize_ = QSize();
     backing_.fill(Background());
@@ -182,8 +181,8 @@ void PaintBox::resizeEvent(QResizeEvent* event) {
         painter.drawImage(0, 0, backing_);
     }
     backing_ = std::move(resized);
-    if (fit_ && !fitted_.isNull())
-        DrawFitted(fitted_);
+    if (fit_ && !last_.isNull())
+        DrawFitted(last_);
 }
 
 } // namespace kamsel::pane

@@ -23,7 +23,7 @@
 // ratio kept and centred (FitRect), the margins in the background colour;
 // shrinking averages the pixels each box pixel covers (BoxShrink), so fine
 // detail turns to grey rather than to flicker. The last frame is kept
-// (shared) so that a resize or switching fitting off draws it again. Only
+// (shared) so that a resize or switching fitting on or off draws it again. Only
 // the picture changes: whatever reads the frame itself sees it whole.
 //
 // Threads: user-interface thread.
@@ -81,8 +81,10 @@ class PaintBox : public QWidget {
     QImage pending_;
     QSize pendingSize_;
     bool fit_ = false;
-    // While fitting: the newest frame, its pixels shared with its bitmap.
-    QImage fitted_;
+    // The newest frame, its pixels shared with its bitmap as the pending
+    // frame's are: fitted again on a resize, and drawn the new way when
+    // fitting is switched, also once the frame has settled.
+    QImage last_;
 };
 
 } // namespace kamsel::pane

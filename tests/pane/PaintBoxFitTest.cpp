@@ -99,6 +99,11 @@ TEST(PaintBoxFit, ScalesTheWholeFrameIntoTheBoxAndBackWhenSwitchedOff) {
     box.SetFit(false);
     EXPECT_EQ(box.Backing().pixel(0, 0), qRgb(128, 0, 0));
     EXPECT_EQ(box.Backing().pixel(279, 149), qRgb(128, 0, 0));
+    // Fitted again once the frame is in the backing image (a resize or a
+    // paint puts it there; a paused camera sends no other).
+    box.SetFit(true);
+    EXPECT_EQ(box.Backing().pixel(39, 10), background);
+    EXPECT_EQ(box.Backing().pixel(239, 149), qRgb(128, 255, 255));
     // Cleared, nothing is drawn again on a resize.
     box.Clear();
     box.resize(370, 280);
