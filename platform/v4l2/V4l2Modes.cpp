@@ -237,6 +237,16 @@ media::DeviceStatus V4l2Modes::Apply(const media::VideoMode& mode) {
     std::uint32_t pixelFormat = 0;
     if (mode.width <= 0 || mode.height <= 0 || !FindPixelFormat(mode.fourcc, pixelFormat))
         return {-EINVAL, action + ": the device does not offer it"};
+    // S_FMT takes effect even when the rest of the mode then fails; the
+    // format before is put back then, so the device keeps streaming what the
+    // graph's connection carries.
+    v4l2_format previous = CaptureFormat();
+    const bool restorable = io_.Ioctl(fd_, VIDIOC_G_FMT, &previous) == 0;
+    auto failed = [&](media::DeviceStatus why) {
+        if (restorable && io_.Ioctl(fd_, VIDIOC_S_FMT, &previous) != 0)
+            why.message += "; the format before could not be set again";
+        return why;
+    };
     v4l2_format format = CaptureFormat();
     format.fmt.pix.width = static_cast<std::uint32_t>(mode.width);
     format.fmt.pix.height = static_cast<std::uint32_t>(mode.height);
@@ -247,10 +257,14 @@ media::DeviceStatus V4l2Modes::Apply(const media::VideoMode& mode) {
     const v4l2_pix_format& chosen = format.fmt.pix;
     if (chosen.pixelformat != pixelFormat || static_cast<std::int32_t>(chosen.width) != mode.width ||
         static_cast<std::int32_t>(chosen.height) != mode.height)
-        return {-EINVAL,
-                action + ": the driver chose " +
-                    SizeText(chosen.width, chosen.height, FourCCFromPixelFormat(chosen.pixelformat))};
-    return mode.frameInterval > 0 ? ApplyFrameInterval(mode.frameInterval) : media::DeviceStatus::Success();
+        return failed(
+            {-EINVAL, action + ": the driver chose " +
+                          SizeText(chosen.width, chosen.height, FourCCFromPixelFormat(chosen.pixelformat))});
+    if (mode.frameInterval <= 0)
+        return media::DeviceStatus::Success();
+    if (media::DeviceStatus status = ApplyFrameInterval(mode.frameInterval); !status.Ok())
+        return failed(std::move(status));
+    return media::DeviceStatus::Success();
 }
 
 media::DeviceStatus V4l2Modes::ApplyFrameInterval(std::int64_t interval) {

@@ -127,14 +127,22 @@ TEST_F(V4l2ModesTest, SetModeAppliesFormatSizeAndRate) {
     EXPECT_EQ(device_->CurrentMode(), Mode(FourCC("MJPG"), 1280, 720, 24, 1843200, 166667, 166667, 333333));
 }
 
-TEST_F(V4l2ModesTest, SetModeReportsWhatTheDriverChoseInstead) {
+// A mode that fails half-way leaves the device on the format it had, which
+// the graph's connection still carries.
+TEST_F(V4l2ModesTest, SetModeReportsWhatTheDriverChoseInsteadAndKeepsTheFormatBefore) {
     Start(TypicalCamera());
+    const VideoMode before = Mode(FourCC("MJPG"), 1280, 720, 24, 0, 333333, 0, 0);
+    ASSERT_TRUE(device_->SetMode(before).Ok());
 
     const media::DeviceStatus status = device_->SetMode(Mode(FourCC("YUY2"), 800, 600, 16, 0, 333333, 0, 0));
 
     EXPECT_EQ(status.error, -EINVAL);
     EXPECT_EQ(status.message, "cannot set format 800x600 YUY2 on /dev/video2: the driver chose 640x480 YUY2");
-    EXPECT_EQ(device_->CurrentMode().width, 640);
+    EXPECT_EQ(device_->CurrentMode().width, 1280);
+
+    io_->FailNext(kPath, VIDIOC_S_PARM, EIO);
+    EXPECT_EQ(device_->SetMode(Mode(FourCC("YUY2"), 640, 480, 16, 0, 333333, 0, 0)).error, -EIO);
+    EXPECT_EQ(device_->CurrentMode().fourcc, FourCC("MJPG"));
 }
 
 TEST_F(V4l2ModesTest, SetModeRefusesAFormatTheDeviceDoesNotOffer) {
