@@ -10,7 +10,7 @@ LibraryState& LibraryState::Instance() {
 }
 
 ULONG_PTR LibraryState::Startup() {
-    const std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     ULONG_PTR token = nextToken_++;
     if (token == 0) // after a wrap-around: 0 means "not started" to callers
         token = nextToken_++;
@@ -21,7 +21,7 @@ ULONG_PTR LibraryState::Startup() {
 void LibraryState::Shutdown(ULONG_PTR token) {
     decltype(images_) orphans;
     {
-        const std::lock_guard lock(mutex_);
+        const system::MutexLock lock(mutex_);
         if (tokens_.erase(token) == 0 || !tokens_.empty())
             return;
         orphans.swap(images_);
@@ -30,14 +30,14 @@ void LibraryState::Shutdown(ULONG_PTR token) {
 }
 
 bool LibraryState::Started() const {
-    const std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     return !tokens_.empty();
 }
 
 Status LibraryState::Adopt(std::unique_ptr<DecodedImage> image, GpBitmap** handle) {
     std::shared_ptr<const DecodedImage> shared(std::move(image));
     GpBitmap* key = const_cast<DecodedImage*>(shared.get());
-    const std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     if (tokens_.empty())
         return GdiplusNotInitialized;
     images_.emplace(key, std::move(shared));
@@ -46,7 +46,7 @@ Status LibraryState::Adopt(std::unique_ptr<DecodedImage> image, GpBitmap** handl
 }
 
 Status LibraryState::Find(const GpImage* handle, std::shared_ptr<const DecodedImage>& image) const {
-    const std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     if (tokens_.empty())
         return GdiplusNotInitialized;
     const auto found = images_.find(handle);
@@ -58,7 +58,7 @@ Status LibraryState::Find(const GpImage* handle, std::shared_ptr<const DecodedIm
 
 Status LibraryState::Dispose(const GpImage* handle) {
     std::shared_ptr<const DecodedImage> doomed;
-    const std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     if (tokens_.empty())
         return GdiplusNotInitialized;
     const auto found = images_.find(handle);

@@ -6,9 +6,9 @@
 
 #include "DecodedImage.h"
 #include "GdiplusFlat.h"
+#include "platform/system/ThreadAnnotations.h"
 
 #include <memory>
-#include <mutex>
 #include <set>
 #include <unordered_map>
 
@@ -38,10 +38,10 @@ class LibraryState {
   private:
     LibraryState() = default;
 
-    mutable std::mutex mutex_;
-    std::set<ULONG_PTR> tokens_;
-    ULONG_PTR nextToken_ = 1;
-    std::unordered_map<const GpImage*, std::shared_ptr<const DecodedImage>> images_;
+    mutable system::Mutex mutex_;
+    std::set<ULONG_PTR> tokens_ GUARDED_BY(mutex_);
+    ULONG_PTR nextToken_ GUARDED_BY(mutex_) = 1;
+    std::unordered_map<const GpImage*, std::shared_ptr<const DecodedImage>> images_ GUARDED_BY(mutex_);
 };
 
 } // namespace kamsel::gdiplus

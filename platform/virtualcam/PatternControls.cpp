@@ -120,7 +120,7 @@ media::DeviceStatus PatternControls::Get(media::ImageControl control, std::int32
     const auto index = IndexOf(control);
     if (!index)
         return Failure(EINVAL, name_, "no image control " + std::to_string(static_cast<int>(control)));
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     value = ValueInForce(*index);
     flags = automatic_[*index] ? media::kControlFlagsAuto : media::kControlFlagsManual;
     return media::DeviceStatus::Success();
@@ -135,7 +135,7 @@ media::DeviceStatus PatternControls::Set(media::ImageControl control, std::int32
     if (flags == media::kControlFlagsAuto) {
         if (!limits.hasAuto)
             return Failure(EINVAL, name_, std::string(limits.name) + " has no automatic mode");
-        std::lock_guard lock(mutex_);
+        const system::MutexLock lock(mutex_);
         automatic_[*index] = true;
         return media::DeviceStatus::Success();
     }
@@ -145,14 +145,14 @@ media::DeviceStatus PatternControls::Set(media::ImageControl control, std::int32
         return Failure(ERANGE, name_,
                        std::string(limits.name) + " value " + std::to_string(value) + " is outside " +
                            std::to_string(limits.min) + ".." + std::to_string(limits.max));
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     manual_[*index] = value;
     automatic_[*index] = false;
     return media::DeviceStatus::Success();
 }
 
 std::vector<media::DeviceControl> PatternControls::Controls() const {
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     std::vector<media::DeviceControl> controls;
     for (std::size_t i = 0; i < kRanges.size(); ++i) {
         controls.push_back(IntegerControl(static_cast<std::uint32_t>(i + 1), kRanges[i]));
@@ -165,7 +165,7 @@ std::vector<media::DeviceControl> PatternControls::Controls() const {
 }
 
 media::DeviceStatus PatternControls::GetControl(std::uint32_t id, std::int32_t& value) const {
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     if (const auto index = IndexOfId(id))
         value = ValueInForce(*index);
     else if (id == kWhiteBalanceAutoId)
@@ -190,7 +190,7 @@ media::DeviceStatus PatternControls::SetControl(std::uint32_t id, std::int32_t v
         return Failure(ERANGE, name_,
                        "value " + std::to_string(value) + " of control " + std::to_string(id) +
                            " is outside " + std::to_string(min) + ".." + std::to_string(max));
-    std::lock_guard lock(mutex_);
+    const system::MutexLock lock(mutex_);
     if (index)
         manual_[*index] = value;
     else if (id == kWhiteBalanceAutoId)
@@ -204,8 +204,9 @@ media::DeviceStatus PatternControls::SetControl(std::uint32_t id, std::int32_t v
 
 PictureSettings PatternControls::Settings() const {
     using media::ImageControl;
-    std::lock_guard lock(mutex_);
-    const auto at = [this](ImageControl control) { return ValueInForce(static_cast<std::size_t>(control)); };
+    const system::MutexLock lock(mutex_);
+    const auto at = [this](ImageControl control)
+                        REQUIRES(mutex_) { return ValueInForce(static_cast<std::size_t>(control)); };
     PictureSettings settings;
     settings.brightness = at(ImageControl::Brightness);
     settings.contrast = at(ImageControl::Contrast);

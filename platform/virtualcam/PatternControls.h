@@ -9,10 +9,10 @@
 // values while the streaming thread takes Settings() for each frame.
 
 #include "platform/media/VideoDevice.h"
+#include "platform/system/ThreadAnnotations.h"
 #include "platform/virtualcam/PictureSettings.h"
 
 #include <array>
-#include <mutex>
 
 namespace kamsel::virtualcam {
 
@@ -46,13 +46,15 @@ class PatternControls {
     PictureSettings Settings() const;
 
   private:
-    std::int32_t ValueInForce(std::size_t index) const;
+    std::int32_t ValueInForce(std::size_t index) const REQUIRES(mutex_);
 
     std::string name_;
-    mutable std::mutex mutex_;
-    std::array<std::int32_t, media::kImageControlCount> manual_{};
-    std::array<bool, media::kImageControlCount> automatic_{};
-    PictureSettings::PowerLine powerLine_ = PictureSettings::PowerLine::Hz50;
+    // Guards the values: the owning thread sets them while the streaming
+    // thread reads them for each frame.
+    mutable system::Mutex mutex_;
+    std::array<std::int32_t, media::kImageControlCount> manual_ GUARDED_BY(mutex_){};
+    std::array<bool, media::kImageControlCount> automatic_ GUARDED_BY(mutex_){};
+    PictureSettings::PowerLine powerLine_ GUARDED_BY(mutex_) = PictureSettings::PowerLine::Hz50;
 };
 
 } // namespace kamsel::virtualcam

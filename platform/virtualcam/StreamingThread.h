@@ -39,6 +39,9 @@ class StreamingThread {
   private:
     void Run(std::chrono::nanoseconds interval, const Step& step);
 
+    // mutex_ guards stopping_, which Stop sets on the owning thread; wake_
+    // (with mutex_) cuts the streaming thread's wait for the next frame time
+    // short. A plain std::mutex, as the condition variable needs one.
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
