@@ -61,9 +61,9 @@ void PaintBox::Draw(const frames::Bitmap24& bitmap) {
     KAMSEL_ASSERT_UI_THREAD();
     last_ = bitmap.Image();
     if (fit_)
-        DrawFitted(bitmap.Image());
+        DrawFitted(last_);
     else
-        DrawUnscaled(bitmap.Image());
+        DrawUnscaled(last_);
 }
 
 void PaintBox::DrawUnscaled(const QImage& image) {

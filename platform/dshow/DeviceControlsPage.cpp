@@ -16,6 +16,10 @@ namespace {
 QString StatusText(HRESULT hr) {
     return QString::number(static_cast<quint32>(hr), 16).toUpper().rightJustified(8, '0');
 }
+
+bool Editable(const media::DeviceControl& control) {
+    return !control.readOnly && !control.inactive;
+}
 } // namespace
 
 DeviceControlsPage::DeviceControlsPage(com::ComPtr<IDeviceControls> device,
@@ -25,7 +29,7 @@ DeviceControlsPage::DeviceControlsPage(com::ComPtr<IDeviceControls> device,
     auto* layout = new QFormLayout(this);
     for (const media::DeviceControl& control : controls) {
         rows_.push_back(MakeRow(control));
-        rows_.back().editor->setEnabled(!control.readOnly && !control.inactive);
+        rows_.back().editor->setEnabled(Editable(control));
         layout->addRow(QString::fromStdString(control.name), rows_.back().editor);
     }
     layout->addRow(status_);
@@ -40,12 +44,13 @@ DeviceControlsPage::Row DeviceControlsPage::MakeRow(const media::DeviceControl& 
     switch (control.kind) {
     case media::DeviceControl::Kind::Boolean: {
         auto* box = new QCheckBox(this);
-        box->setChecked(value != 0);
+        auto show = [box](LONG shown) {
+            const QSignalBlocker quiet(box);
+            box->setChecked(shown != 0);
+        };
+        show(value);
         connect(box, &QCheckBox::toggled, this, [this, control](bool on) { Change(control, on ? 1 : 0); });
-        return {control.id, box, [box](LONG shown) {
-                    const QSignalBlocker quiet(box);
-                    box->setChecked(shown != 0);
-                }};
+        return {control.id, box, show};
     }
     case media::DeviceControl::Kind::Menu: {
         auto* box = new QComboBox(this);
@@ -71,10 +76,17 @@ DeviceControlsPage::Row DeviceControlsPage::MakeRow(const media::DeviceControl& 
     }
     auto* row = new QWidget(this);
     auto* slider = new QSlider(Qt::Horizontal, row);
-    auto* shown = new QLabel(QString::number(value), row);
+    auto* shown = new QLabel(row);
     slider->setRange(control.min, control.max);
     slider->setSingleStep(std::max(1, control.step));
-    slider->setValue(value);
+    auto show = [slider, shown](LONG read) {
+        if (slider->isSliderDown())
+            return;
+        const QSignalBlocker quiet(slider);
+        slider->setValue(read);
+        shown->setNum(read);
+    };
+    show(value);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(slider);
@@ -85,13 +97,7 @@ DeviceControlsPage::Row DeviceControlsPage::MakeRow(const media::DeviceControl& 
         shown->setNum(changed);
         Change(control, changed);
     });
-    return {control.id, row, [slider, shown](LONG read) {
-                if (slider->isSliderDown())
-                    return;
-                const QSignalBlocker quiet(slider);
-                slider->setValue(read);
-                shown->setNum(slider->value());
-            }};
+    return {control.id, row, show};
 }
 
 void DeviceControlsPage::Change(const media::DeviceControl& control, LONG value) {
@@ -112,7 +118,7 @@ void DeviceControlsPage::Refresh() {
             std::find_if(rows_.begin(), rows_.end(), [&](const Row& each) { return each.id == control.id; });
         if (row == rows_.end())
             continue;
-        row->editor->setEnabled(!control.readOnly && !control.inactive);
+        row->editor->setEnabled(Editable(control));
         LONG value = 0;
         if (control.kind == media::DeviceControl::Kind::Button ||
             FAILED(device_->GetControlValue(control.id, &value)))
